@@ -1,0 +1,337 @@
+#include "MainForm.h"
+
+#include "AppIcons.h"
+#include "Dialog.h"
+#include "DownloadCommand.h"
+#include "LogCountQuery.h"
+#include "Operator.h"
+#include "PromptSaveLogs.h"
+#include "ReceiveDispatcher.h"
+#include "ResponseWatchdog.h"
+#include "Twips.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QToolButton>
+#include <exception>
+
+namespace {
+
+constexpr int kClientWidth = 7530;
+constexpr int kClientHeight = 6945;
+constexpr int kMinOuterWidth = 7650;
+constexpr int kMinOuterHeight = 7635;
+
+struct PanelPlace {
+    int left;
+    int width;
+};
+// Indexed by panel number; from left to right they stand in the order 0, 1, 4, 2, 3.
+constexpr PanelPlace kPanelPlaces[LinkDisplay::kPanels] = {{60, 1395}, {1500, 1455}, {4380, 1395}, {5820, 1575}, {3000, 1335}};
+
+void place(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+QToolButton* graphicalButton(QWidget* parent, const char* name, const QString& caption, const QString& tip,
+                             const QIcon& icon) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setToolTip(tip);
+    button->setIcon(icon);
+    button->setIconSize(QSize(16, 16));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+// A frame that takes no input, as the controls inside it are the program's to write; its texts stay as
+// readable as on an enabled frame.
+QFrame* displayFrame(QWidget* parent, const char* name) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QLatin1String(name));
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Sunken);
+    QPalette palette = frame->palette();
+    for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::Base, QPalette::Window}) {
+        palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
+    }
+    frame->setPalette(palette);
+    frame->setEnabled(false);
+    return frame;
+}
+
+QColor colourOf(PanelColour colour, const QPalette& palette) {
+    switch (colour) {
+    case PanelColour::Red: return {255, 0, 0};
+    case PanelColour::Green: return {0, 255, 0};
+    case PanelColour::ButtonFace: return palette.color(QPalette::Active, QPalette::Button);
+    case PanelColour::Menu: break;
+    }
+    return palette.color(QPalette::Active, QPalette::Window);
+}
+
+} // namespace
+
+MainForm::MainForm(Operator& op, QWidget* parent)
+    : QMainWindow(parent), m_op(op), m_link(m_comPort, m_settings, op) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral(" RM7 Controller Download Utility"));
+    setWindowIcon(AppIcons::application());
+    buildControls();
+    buildMenus();
+    routeEvents();
+    m_link.PromptSaveLogs = [this] { PromptSaveLogs(); };
+    Form_Load();
+}
+
+void MainForm::buildControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    SelComs = graphicalButton(client, "SelComs", QStringLiteral("Select Comport"),
+                              QStringLiteral("Select Communications Port"), AppIcons::serialPort());
+    place(SelComs, 0, 60, 1275, 555);
+    LoadButton = graphicalButton(client, "LoadButton", QStringLiteral("Download"),
+                                 QStringLiteral("Download data from Controller"), AppIcons::download());
+    place(LoadButton, 1500, 60, 855, 555);
+    SaveButton = graphicalButton(client, "SaveButton", QStringLiteral("Save"), QStringLiteral("Save downloaded data"),
+                                 AppIcons::save());
+    place(SaveButton, 2400, 60, 855, 555);
+    QueryButton = graphicalButton(client, "QueryButton", QStringLiteral("Query Logs"),
+                                  QStringLiteral("Query qty of stored logs on controller"), AppIcons::query());
+    place(QueryButton, 4980, 60, 1035, 555);
+    QueryButton->setVisible(false);
+    QueryButton->setEnabled(false);
+
+    MyFrame = displayFrame(client, "MyFrame");
+    place(MyFrame, 0, 660, 7515, 5175);
+    LogText = new QPlainTextEdit(MyFrame);
+    LogText->setObjectName(QStringLiteral("LogText"));
+    LogText->setReadOnly(true);
+    LogText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LogText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LogText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    place(LogText, 60, 240, 7395, 4875);
+
+    LoadProgress = new QProgressBar(client);
+    LoadProgress->setObjectName(QStringLiteral("LoadProgress"));
+    LoadProgress->setRange(0, 100);
+    LoadProgress->setValue(0);
+    LoadProgress->setTextVisible(false);
+    place(LoadProgress, 0, 5880, 7515, 315);
+
+    Frame1 = displayFrame(client, "Frame1");
+    place(Frame1, 0, 6240, 7515, 555);
+    for (int i = 0; i < LinkDisplay::kPanels; ++i) {
+        auto* panel = new QLineEdit(Frame1);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setReadOnly(true);
+        place(panel, kPanelPlaces[i].left, 180, kPanelPlaces[i].width, 315);
+        StatusPanel.at(size_t(i)) = panel;
+    }
+
+    // A two-line rule under the menu bar: a dark line with a light one just below it.
+    for (int i = 0; i < 2; ++i) {
+        auto* line = new QFrame(client);
+        line->setObjectName(QStringLiteral("Line1_%1").arg(i));
+        line->setAutoFillBackground(true);
+        QPalette palette = line->palette();
+        palette.setColor(QPalette::Window, palette.color(i == 0 ? QPalette::Mid : QPalette::Base));
+        line->setPalette(palette);
+        line->setGeometry(0, i, px(7500), 1);
+        Line1.at(size_t(i)) = line;
+    }
+
+    setTabOrder(SaveButton, LoadButton);
+    setTabOrder(LoadButton, SelComs);
+}
+
+void MainForm::buildMenus() {
+    auto action = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        return item;
+    };
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("File"));
+    fileMenu->setObjectName(QStringLiteral("FileMen"));
+    SaveFile = action(fileMenu, "SaveFile", QStringLiteral("Save"));
+    fileMenu->addSeparator()->setObjectName(QStringLiteral("Sep2"));
+    ExitMenu = action(fileMenu, "ExitMenu", QStringLiteral("Exit"));
+    QMenu* toolMenu = menuBar()->addMenu(QStringLiteral("Tools"));
+    toolMenu->setObjectName(QStringLiteral("ToolMen"));
+    ConnectMenu = action(toolMenu, "ConnectMenu", QStringLiteral("Download"));
+    SetupComs = action(toolMenu, "SetupComs", QStringLiteral("COM Port Selection"));
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("Help"));
+    helpMenu->setObjectName(QStringLiteral("Help"));
+    About = action(helpMenu, "About", QStringLiteral("About"));
+
+    resize(px(kClientWidth), px(kClientHeight) + menuBar()->sizeHint().height());
+}
+
+void MainForm::routeEvents() {
+    connect(LoadButton, &QToolButton::clicked, this, &MainForm::LoadButton_Click);
+    connect(ConnectMenu, &QAction::triggered, this, &MainForm::ConnectMenu_Click);
+    connect(QueryButton, &QToolButton::clicked, this, &MainForm::QueryButton_Click);
+    connect(SaveButton, &QToolButton::clicked, this, &MainForm::SaveButton_Click);
+    connect(SaveFile, &QAction::triggered, this, &MainForm::SaveFile_Click);
+    connect(SelComs, &QToolButton::clicked, this, &MainForm::SelComs_Click);
+    connect(SetupComs, &QAction::triggered, this, &MainForm::SetupComs_Click);
+    connect(ExitMenu, &QAction::triggered, this, &MainForm::ExitMenu_Click);
+    connect(About, &QAction::triggered, this, &MainForm::About_Click);
+    connect(&m_comPort, &ComPort::OnComm, this, &MainForm::ComPort_OnComm);
+    connect(&m_link.ResponseTimer, &QTimer::timeout, this, &MainForm::ResponseTimer_Timer);
+    connect(&m_link.display, &LinkDisplay::changed, this, &MainForm::showDisplay);
+}
+
+void MainForm::Form_Load() {
+    LoadSettings(m_settings);
+    m_link.state.CommandMode = 0;
+    m_link.state.LogsSaved = 0;
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    m_link.state.dropLines();
+    m_link.state.RxBuffer.clear();
+    m_link.display.setSaveEnabled(false);
+    showDisplay();
+}
+
+void MainForm::Form_Activate() {
+    if (m_settings.PortDefaulted == 0 || m_askingAtActivation) {
+        return;
+    }
+    m_askingAtActivation = true;
+    showPortSelectionAtStart();
+    m_askingAtActivation = false;
+}
+
+void MainForm::showPortSelectionAtStart() {
+    for (;;) {
+        try {
+            m_op.showPortSelection();
+            m_settings.PortDefaulted = 0;
+            return;
+        } catch (const std::exception&) {
+            const Answer answer = m_op.messageBox(QStringLiteral("Port Already Open"),
+                                                  MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
+            if (answer != Answer::Retry) {
+                m_op.endProgram();
+                return;
+            }
+        }
+    }
+}
+
+void MainForm::Form_Resize() {
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        return;
+    }
+    const QSize frameExtra = frameGeometry().size() - size();
+    if (twips(frameGeometry().width()) < kMinOuterWidth) {
+        resize(px(kMinOuterWidth) - frameExtra.width(), height());
+    }
+    if (twips(frameGeometry().height()) < kMinOuterHeight) {
+        resize(width(), px(kMinOuterHeight) - frameExtra.height());
+    }
+    const int outerWidth = twips(frameGeometry().width());
+    MyFrame->resize(px(outerWidth - 135), MyFrame->height());
+    LogText->resize(px(outerWidth - 255), LogText->height());
+    LoadProgress->resize(px(outerWidth - 135), LoadProgress->height());
+    for (QFrame* line : Line1) {
+        line->resize(px(outerWidth - 150), line->height());
+    }
+}
+
+void MainForm::LoadButton_Click() { startDownload(m_link, DownloadEntry::Button); }
+void MainForm::ConnectMenu_Click() { startDownload(m_link, DownloadEntry::Menu); }
+void MainForm::QueryButton_Click() { startLogCountQuery(m_link); }
+void MainForm::SaveButton_Click() { SaveLogs(); }
+void MainForm::SaveFile_Click() { SaveLogs(); }
+void MainForm::SelComs_Click() { m_op.showPortSelection(); }
+void MainForm::SetupComs_Click() { m_op.showPortSelection(); }
+void MainForm::ComPort_OnComm() { receiveFromPort(m_link); }
+void MainForm::ResponseTimer_Timer() { watchdogTick(m_link); }
+
+void MainForm::About_Click() {
+    Dialog about(this);
+    about.exec();
+}
+
+void MainForm::ExitMenu_Click() {
+    if (m_link.state.LineCount() != 0) {
+        PromptSaveLogs();
+    }
+    m_op.endProgram();
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    // The close box asks about unsaved lines just as File > Exit does.
+    if (m_link.state.LineCount() != 0) {
+        PromptSaveLogs();
+    }
+    event->accept();
+}
+
+void MainForm::PromptSaveLogs() {
+    ::PromptSaveLogs([this] { return SaveLogs(); }, m_op);
+    m_link.state.dropLines();
+}
+
+SaveResult MainForm::SaveLogs() {
+    const LineStore& lines = m_link.state.LogLines;
+    const LogSource source{m_link.state.LineCount(), [&lines](int k) { return lines.line(k); }};
+    const SaveResult result = ::SaveLogs(source, m_settings, m_op);
+    if (result == SaveResult::Saved) {
+        m_link.state.LogsSaved = 1;
+    }
+    return result;
+}
+
+void MainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        Form_Activate();
+    }
+}
+
+void MainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+// Draws what the controller link shows; the log box only when its text changed.
+void MainForm::showDisplay() {
+    const LinkDisplay& display = m_link.display;
+    for (int i = 0; i < LinkDisplay::kPanels; ++i) {
+        QLineEdit* panel = StatusPanel.at(size_t(i));
+        panel->setText(display.panelText(i));
+        QPalette palette = panel->palette();
+        const QColor colour = colourOf(display.panelColour(i), Frame1->palette());
+        palette.setColor(QPalette::Active, QPalette::Base, colour);
+        palette.setColor(QPalette::Inactive, QPalette::Base, colour);
+        palette.setColor(QPalette::Disabled, QPalette::Base, colour);
+        panel->setPalette(palette);
+    }
+    if (display.logRevision() != m_shownLogRevision) {
+        m_shownLogRevision = display.logRevision();
+        // The controller's CR LF line ends become the box's line breaks.
+        QString text = QString::fromLatin1(display.logText());
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        LogText->setPlainText(text);
+    }
+    LoadProgress->setValue(display.progress());
+    LoadButton->setEnabled(display.commandsEnabled());
+    ConnectMenu->setEnabled(display.commandsEnabled());
+    SelComs->setEnabled(display.commandsEnabled());
+    SaveButton->setEnabled(display.saveEnabled());
+    SaveFile->setEnabled(display.saveEnabled());
+}

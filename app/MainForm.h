@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ComPort.h"
+#include "Link.h"
+#include "SaveLogs.h"
+#include "Settings.h"
+
+#include <QMainWindow>
+#include <array>
+
+class Operator;
+class QAction;
+class QFrame;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QToolButton;
+
+// The program's main window: the command buttons, the log box, the progress bar, the status panels and
+// the menus. Its handlers are a line or two each; the controller link, the port set-up and the export
+// own the behaviour, and the window draws what the link shows.
+class MainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainForm(Operator& op, QWidget* parent = nullptr);
+
+    ComPort& comPort() { return m_comPort; }
+    Settings& settings() { return m_settings; }
+    Link& link() { return m_link; }
+
+    QToolButton* SelComs = nullptr;
+    QToolButton* LoadButton = nullptr;
+    QToolButton* SaveButton = nullptr;
+    QToolButton* QueryButton = nullptr;
+    QFrame* MyFrame = nullptr;
+    QPlainTextEdit* LogText = nullptr;
+    QProgressBar* LoadProgress = nullptr;
+    QFrame* Frame1 = nullptr;
+    std::array<QLineEdit*, LinkDisplay::kPanels> StatusPanel{};
+    std::array<QFrame*, 2> Line1{};
+    QAction* SaveFile = nullptr;
+    QAction* ExitMenu = nullptr;
+    QAction* ConnectMenu = nullptr;
+    QAction* SetupComs = nullptr;
+    QAction* About = nullptr;
+
+    void Form_Load();
+    void Form_Activate();
+    void Form_Resize();
+    void LoadButton_Click();
+    void ConnectMenu_Click();
+    void QueryButton_Click();
+    void SaveButton_Click();
+    void SaveFile_Click();
+    void SelComs_Click();
+    void SetupComs_Click();
+    void ExitMenu_Click();
+    void About_Click();
+    void ComPort_OnComm();
+    void ResponseTimer_Timer();
+
+    // Offers to save the stored lines; afterwards they count as gone.
+    void PromptSaveLogs();
+    SaveResult SaveLogs();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void routeEvents();
+    void showDisplay();
+    void showPortSelectionAtStart();
+
+    Operator& m_op;
+    ComPort m_comPort;
+    Settings m_settings;
+    Link m_link;
+    quint64 m_shownLogRevision = ~quint64(0);
+    bool m_askingAtActivation = false;
+};

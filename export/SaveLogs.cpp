@@ -1,0 +1,42 @@
+#include "SaveLogs.h"
+
+#include "Operator.h"
+#include "OutputFile.h"
+#include "Settings.h"
+#include "SettingsFile.h"
+
+SaveResult SaveLogs(const LogSource& logs, Settings& settings, Operator& op) {
+    const auto chosen = op.chooseSaveFile(
+        {QStringLiteral("Save Downloaded data"), QStringLiteral("CSV files (*.csv)"), settings.SavePath});
+    if (!chosen) {
+        return SaveResult::Cancelled;
+    }
+    const QString& name = *chosen;
+    if (name.isEmpty()) {
+        return SaveResult::Cancelled;
+    }
+    // The folder is remembered before the file is opened, so it is kept even when the save fails.
+    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+    if (slash > 0) {
+        const QString folder = name.left(slash + 1);
+        WriteSetting(QStringLiteral("DEFAULT"), QStringLiteral("path"), folder);
+        settings.SavePath = folder;
+    }
+
+    OutputFile file(op);
+    if (file.OpenOutputFile(name) < 1) {
+        return SaveResult::Failed;
+    }
+    const int count = logs.count;
+    for (int i = 1; i <= count; ++i) {
+        file.CsvLine = logs.line(i).toByteArray();
+        if (file.WriteLogLine() < 1) {
+            file.close();
+            op.messageBox(QStringLiteral("Error Writing to File!!"), MsgStyle::Ok + MsgStyle::Critical,
+                          QStringLiteral("FILE WRITE ERROR"));
+            return SaveResult::Failed;
+        }
+    }
+    file.close();
+    return SaveResult::Saved;
+}

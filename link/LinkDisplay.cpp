@@ -1,0 +1,56 @@
+#include "LinkDisplay.h"
+
+void LinkDisplay::setPanelText(int index, const QString& text) {
+    m_panels.at(size_t(index)).text = text;
+    touch();
+}
+
+void LinkDisplay::setPanelColour(int index, PanelColour colour) {
+    m_panels.at(size_t(index)).colour = colour;
+    touch();
+}
+
+void LinkDisplay::setLogText(const QByteArray& text) {
+    m_logText = text;
+    ++m_logRevision;
+    touch();
+}
+
+void LinkDisplay::appendLogText(QByteArrayView text) {
+    m_logText.append(text);
+    ++m_logRevision;
+    touch();
+}
+
+void LinkDisplay::setProgress(int percent) {
+    m_progress = percent;
+    touch();
+}
+
+void LinkDisplay::setCommandsEnabled(bool enabled) {
+    m_commandsEnabled = enabled;
+    touch();
+}
+
+void LinkDisplay::setSaveEnabled(bool enabled) {
+    m_saveEnabled = enabled;
+    touch();
+}
+
+void LinkDisplay::release() {
+    if (--m_holds == 0 && m_dirty) {
+        publish();
+    }
+}
+
+void LinkDisplay::publish() {
+    m_dirty = false;
+    emit changed();
+}
+
+void LinkDisplay::touch() {
+    m_dirty = true;
+    if (m_holds == 0) {
+        publish();
+    }
+}

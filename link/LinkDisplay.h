@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <array>
+
+enum class PanelColour { Menu, ButtonFace, Red, Green };
+
+// What the controller link shows in the main window: the five status panels, the log box, the progress
+// bar and which commands are offered. The window draws it whenever it reports a change; changes made
+// while it is held are reported once, when the last hold is released.
+class LinkDisplay : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kPanels = 5;
+
+    const QString& panelText(int index) const { return m_panels.at(size_t(index)).text; }
+    PanelColour panelColour(int index) const { return m_panels.at(size_t(index)).colour; }
+    void setPanelText(int index, const QString& text);
+    void setPanelColour(int index, PanelColour colour);
+
+    // The log box's text, the received bytes as they are.
+    const QByteArray& logText() const { return m_logText; }
+    void setLogText(const QByteArray& text);
+    void appendLogText(QByteArrayView text);
+    // Raised by every change of the log box's text, so a view redraws it only when needed.
+    quint64 logRevision() const { return m_logRevision; }
+
+    int progress() const { return m_progress; }
+    void setProgress(int percent);
+
+    // Download (button and menu) and Select Comport.
+    bool commandsEnabled() const { return m_commandsEnabled; }
+    void setCommandsEnabled(bool enabled);
+    // Save (button and menu).
+    bool saveEnabled() const { return m_saveEnabled; }
+    void setSaveEnabled(bool enabled);
+
+    void hold() { ++m_holds; }
+    void release();
+    // Reports pending changes now, held or not: before a message box, the window must be up to date.
+    void publish();
+
+signals:
+    void changed();
+
+private:
+    struct Panel {
+        QString text;
+        PanelColour colour = PanelColour::Menu;
+    };
+    void touch();
+
+    std::array<Panel, kPanels> m_panels;
+    QByteArray m_logText;
+    quint64 m_logRevision = 0;
+    int m_progress = 0;
+    bool m_commandsEnabled = true;
+    bool m_saveEnabled = false;
+    int m_holds = 0;
+    bool m_dirty = false;
+};
+
+// Holds a display for one scope, e.g. one read from the port.
+class DisplayHold {
+public:
+    explicit DisplayHold(LinkDisplay& display) : m_display(display) { m_display.hold(); }
+    ~DisplayHold() { m_display.release(); }
+    DisplayHold(const DisplayHold&) = delete;
+    DisplayHold& operator=(const DisplayHold&) = delete;
+
+private:
+    LinkDisplay& m_display;
+};

@@ -1,0 +1,137 @@
+#include "ComPort.h"
+
+#include "PortDevices.h"
+#include "PortError.h"
+
+#include <QStringList>
+
+namespace {
+
+struct LineSettings {
+    qint32 baud;
+    QSerialPort::Parity parity;
+    QSerialPort::DataBits dataBits;
+    QSerialPort::StopBits stopBits;
+};
+
+// Reads "baud,parity,data bits,stop bits" as in "9600,n,8,1".
+LineSettings parseSettings(const QString& text) {
+    const QStringList fields = text.split(QLatin1Char(','));
+    if (fields.size() != 4) {
+        throw PortError(QStringLiteral("Invalid port settings \"%1\"").arg(text));
+    }
+    bool ok = false;
+    const int baud = fields[0].trimmed().toInt(&ok);
+    if (!ok || baud <= 0) {
+        throw PortError(QStringLiteral("Invalid baud rate \"%1\"").arg(fields[0]));
+    }
+    LineSettings settings{baud, QSerialPort::NoParity, QSerialPort::Data8, QSerialPort::OneStop};
+
+    const QString parity = fields[1].trimmed().toLower();
+    if (parity == u"n") {
+        settings.parity = QSerialPort::NoParity;
+    } else if (parity == u"e") {
+        settings.parity = QSerialPort::EvenParity;
+    } else if (parity == u"o") {
+        settings.parity = QSerialPort::OddParity;
+    } else if (parity == u"m") {
+        settings.parity = QSerialPort::MarkParity;
+    } else if (parity == u"s") {
+        settings.parity = QSerialPort::SpaceParity;
+    } else {
+        throw PortError(QStringLiteral("Invalid parity \"%1\"").arg(fields[1]));
+    }
+
+    const int dataBits = fields[2].trimmed().toInt(&ok);
+    if (!ok || dataBits < 5 || dataBits > 8) {
+        throw PortError(QStringLiteral("Invalid data bits \"%1\"").arg(fields[2]));
+    }
+    settings.dataBits = QSerialPort::DataBits(dataBits);
+
+    const QString stop = fields[3].trimmed();
+    if (stop == u"1") {
+        settings.stopBits = QSerialPort::OneStop;
+    } else if (stop == u"1.5") {
+        settings.stopBits = QSerialPort::OneAndHalfStop;
+    } else if (stop == u"2") {
+        settings.stopBits = QSerialPort::TwoStop;
+    } else {
+        throw PortError(QStringLiteral("Invalid stop bits \"%1\"").arg(fields[3]));
+    }
+    return settings;
+}
+
+} // namespace
+
+ComPort::ComPort(QObject* parent) : QObject(parent) {
+    connect(&m_port, &QSerialPort::readyRead, this, [this] { raise(Receive); });
+    connect(&m_port, &QSerialPort::errorOccurred, this, &ComPort::onError);
+}
+
+void ComPort::setCommPort(int number) {
+    if (m_port.isOpen()) {
+        throw PortError(QStringLiteral("Port already open"));
+    }
+    m_commPort = number;
+}
+
+void ComPort::setSettings(const QString& settings) {
+    parseSettings(settings);
+    m_settings = settings;
+}
+
+QString ComPort::deviceName() const { return devicePathFor(m_commPort); }
+
+void ComPort::setPortOpen(bool open) {
+    if (!open) {
+        m_port.close();
+        return;
+    }
+    if (m_port.isOpen()) {
+        throw PortError(QStringLiteral("Port already open"));
+    }
+    const QString device = deviceName();
+    if (device.isEmpty()) {
+        throw PortError(QStringLiteral("COM %1 names no device").arg(m_commPort));
+    }
+    const LineSettings line = parseSettings(m_settings);
+    m_port.setPortName(device);
+    m_port.setBaudRate(line.baud);
+    m_port.setParity(line.parity);
+    m_port.setDataBits(line.dataBits);
+    m_port.setStopBits(line.stopBits);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        throw PortError(QStringLiteral("%1: %2").arg(device, m_port.errorString()));
+    }
+}
+
+void ComPort::Output(const QByteArray& bytes) {
+    if (!m_port.isOpen()) {
+        return;
+    }
+    if (m_port.write(bytes) != bytes.size()) {
+        onError(QSerialPort::WriteError);
+        return;
+    }
+    m_port.flush();
+}
+
+QByteArray ComPort::Input() { return m_port.isOpen() ? m_port.readAll() : QByteArray(); }
+
+void ComPort::raise(Event event) {
+    m_event = event;
+    emit OnComm();
+    m_event = NoEvent;
+}
+
+void ComPort::onError(QSerialPort::SerialPortError error) {
+    // A device that hung up keeps reporting read errors as fast as it can be asked; closing the port at
+    // the first one stops the storm, and the response watchdog reports the silence in its own time.
+    const bool deviceLost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+                            error == QSerialPort::WriteError;
+    if (deviceLost && m_port.isOpen()) {
+        m_port.close();
+        raise(HangUp);
+    }
+}

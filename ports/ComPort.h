@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+
+// The program's one serial port. A COM number and a settings text ("9600,n,8,1") configure it; opening
+// finds the device for the number. Numbering, configuring or opening it may raise PortError. Every
+// arrival of bytes raises OnComm with CommEvent Receive; a device that hangs up (adapter pulled, pty
+// closed) closes the port at once and raises OnComm once with CommEvent HangUp.
+class ComPort : public QObject {
+    Q_OBJECT
+
+public:
+    enum Event { NoEvent = 0, Receive = 2, HangUp = 5 };
+
+    explicit ComPort(QObject* parent = nullptr);
+
+    int CommPort() const { return m_commPort; }
+    void setCommPort(int number);
+
+    QString Settings() const { return m_settings; }
+    void setSettings(const QString& settings);
+
+    bool PortOpen() const { return m_port.isOpen(); }
+    void setPortOpen(bool open);
+
+    // Sends the bytes unchanged. A write the device refuses counts as a hang-up.
+    void Output(const QByteArray& bytes);
+    // Every byte received and not yet read.
+    QByteArray Input();
+    int CommEvent() const { return m_event; }
+
+    // The device that the current CommPort stands for.
+    QString deviceName() const;
+
+signals:
+    void OnComm();
+
+private:
+    void raise(Event event);
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port;
+    int m_commPort = 1;
+    QString m_settings = QStringLiteral("9600,n,8,1");
+    int m_event = NoEvent;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// The settings the program keeps between runs, as loaded at start-up and changed by the port dialog
+// (PortNumber) and the Save dialog (SavePath).
+struct Settings {
+    int PortNumber = 1;
+    int PortDefaulted = 0; // 1: no usable port was stored, so the port dialog is shown at first activation
+    QString SavePath;      // folder of the last saved file, ending in a separator, or ""
+};
+
+// Reads korvane.ini; a missing or unusable "Comport" becomes 1 and is written back.
+void LoadSettings(Settings& settings);
+
+// The text stored under "Comport": the number with a blank where a plus sign would stand (" 3").
+QString formatPortNumber(int portNumber);

@@ -1,0 +1,77 @@
+#include "SettingsFile.h"
+
+#include "IniText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <optional>
+
+namespace {
+
+// A settings file is a few lines long; anything much larger is not ours to read or rewrite.
+constexpr qint64 kMaxFileSize = 1 << 20;
+
+QString settingsPath() { return SettingsFolder() + QStringLiteral("korvane.ini"); }
+
+// The file's text; an empty text when there is no file; nothing when it exists but cannot be used.
+std::optional<QByteArray> readFile(const QString& path) {
+    QFile file(path);
+    if (!file.exists()) {
+        return QByteArray();
+    }
+    if (file.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QByteArray text = file.read(kMaxFileSize + 1);
+    if (text.size() > kMaxFileSize) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+} // namespace
+
+QString SettingsFolder() {
+#ifdef Q_OS_WIN
+    QString folder = QString::fromLocal8Bit(qgetenv("WINDIR"));
+#else
+    QString folder = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
+    if (folder.isEmpty()) {
+        folder = QDir::homePath() + QStringLiteral("/.config");
+    }
+    folder += QStringLiteral("/korvane");
+#endif
+    if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\'))) {
+        folder += QLatin1Char('/');
+    }
+    return folder;
+}
+
+QString ReadSetting(const QString& section, const QString& key) {
+    const auto text = readFile(settingsPath());
+    if (!text) {
+        return {};
+    }
+    return QString::fromLocal8Bit(IniText::value(*text, section.toLocal8Bit(), key.toLocal8Bit()).value_or(""));
+}
+
+void WriteSetting(const QString& section, const QString& key, const QString& value) {
+    // A line break in a value would break the file apart into lines of its own.
+    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
+        return;
+    }
+    const QString path = settingsPath();
+    const auto text = readFile(path);
+    if (!text) {
+        return;
+    }
+    QDir().mkpath(SettingsFolder());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return;
+    }
+    file.write(IniText::withValue(*text, section.toLocal8Bit(), key.toLocal8Bit(), value.toLocal8Bit()));
+    file.commit();
+}

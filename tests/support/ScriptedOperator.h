@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Operator.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+// The operator as a script: every question is recorded, and answered from a queue. An unexpected
+// question (an empty queue) is answered Cancel or No and recorded all the same, so a test sees it.
+class ScriptedOperator : public Operator {
+public:
+    struct Question {
+        QString text;
+        int style;
+        QString title;
+    };
+
+    QList<Question> questions;
+    QList<Answer> answers;
+    QList<std::optional<QString>> saveFiles; // Save dialog answers; nothing means Cancel
+    QList<SaveFileRequest> saveRequests;
+    int beeps = 0;
+    int portSelections = 0;
+    int programEnds = 0;
+    std::function<void()> onPortSelection; // what the operator does in the port dialog
+    std::function<void(const Question&)> onQuestion; // runs while a box is "open"
+
+    Answer messageBox(const QString& text, int style, const QString& title) override;
+    void beep() override { ++beeps; }
+    std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
+    void showPortSelection() override;
+    void endProgram() override { ++programEnds; }
+
+    QStringList texts() const;
+};

@@ -1,0 +1,29 @@
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+
+TestEnvironment::TestEnvironment() : m_previous(qgetenv("XDG_CONFIG_HOME")) {
+    qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+}
+
+TestEnvironment::~TestEnvironment() { qputenv("XDG_CONFIG_HOME", m_previous); }
+
+QString TestEnvironment::settingsFolder() const { return m_dir.filePath(QStringLiteral("korvane")) + QLatin1Char('/'); }
+
+QString TestEnvironment::iniPath() const { return settingsFolder() + QStringLiteral("korvane.ini"); }
+
+void TestEnvironment::writeIni(const QByteArray& text) const {
+    QDir().mkpath(settingsFolder());
+    QFile file(iniPath());
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(text);
+    }
+}
+
+QByteArray TestEnvironment::readIni() const { return readFileBytes(iniPath()); }
+
+QByteArray readFileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A settings folder of the test's own: XDG_CONFIG_HOME points into a temporary folder for the test's life.
+class TestEnvironment {
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+    TestEnvironment(const TestEnvironment&) = delete;
+    TestEnvironment& operator=(const TestEnvironment&) = delete;
+
+    QString configHome() const { return m_dir.path(); }
+    QString settingsFolder() const; // .../korvane/
+    QString iniPath() const;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    void writeIni(const QByteArray& text) const;
+    QByteArray readIni() const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+};
+
+QByteArray readFileBytes(const QString& path);

@@ -1,0 +1,14 @@
+# Installs the Debian packages that building, running and testing need, when any is missing.
+# Sourced by ./run and ./test.
+rm7_packages=(cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgl-dev "$@")
+rm7_missing=()
+for pkg in "${rm7_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || rm7_missing+=("$pkg")
+done
+if [ ${#rm7_missing[@]} -gt 0 ]; then
+  echo "Installing: ${rm7_missing[*]}"
+  rm7_sudo=""
+  [ "$(id -u)" -ne 0 ] && rm7_sudo="sudo"
+  $rm7_sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $rm7_sudo apt-get install -y -qq --no-install-recommends "${rm7_missing[@]}"
+fi
