@@ -48,6 +48,10 @@ QToolButton* graphicalButton(QWidget* parent, const char* name, const QString& c
     button->setIconSize(QSize(16, 16));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFocusPolicy(Qt::StrongFocus);
+    button->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; }")); // room for the caption
+    QFont captionFont = button->font();
+    captionFont.setPointSizeF(7.5);
+    button->setFont(captionFont);
     return button;
 }
 
@@ -84,6 +88,10 @@ MainForm::MainForm(Operator& op, QWidget* parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral(" RM7 Controller Download Utility"));
     setWindowIcon(AppIcons::application());
+    // The controls are sized for a small dialog font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     buildControls();
     buildMenus();
     routeEvents();
@@ -314,6 +322,7 @@ void MainForm::showDisplay() {
     for (int i = 0; i < LinkDisplay::kPanels; ++i) {
         QLineEdit* panel = StatusPanel.at(size_t(i));
         panel->setText(display.panelText(i));
+        panel->setCursorPosition(0); // show a long line from its start
         QPalette palette = panel->palette();
         const QColor colour = colourOf(display.panelColour(i), Frame1->palette());
         palette.setColor(QPalette::Active, QPalette::Base, colour);

@@ -1,4 +1,337 @@
+// The controller link without a window: the receive dispatcher, the live display's figures and the
+// response watchdog, fed the controller's bytes directly.
+
+#include "ComPort.h"
+#include "ControllerSim.h"
+#include "Link.h"
+#include "LiveDisplay.h"
+#include "ReceiveDispatcher.h"
+#include "ResponseWatchdog.h"
+#include "ScriptedOperator.h"
+#include "Settings.h"
+#include "SimReply.h"
+#include "TestEnvironment.h"
+
 #include <QtTest>
-class T : public QObject { Q_OBJECT private slots: void none() {} };
-QTEST_MAIN(T)
+
+namespace {
+
+const QByteArray kHeader = "RM7 CONTROLLER\r\nKorvane\r\nSite A\r\nUnit 7\r\nLog Entries: 3\r\nFW 1.7\r\n";
+const QByteArray kRecords = "Date,Time,Value\r\n01/11/2026,08:00,1\r\n01/11/2026,08:01,2\r\n01/11/2026,08:02,3\r\n";
+const QByteArray kEnd = "END OF DOWNLOAD\r\n";
+
+// A link as the download command leaves it: reply awaited, commands disabled.
+struct Fixture {
+    TestEnvironment env;
+    ComPort port;
+    Settings settings;
+    ScriptedOperator op;
+    Link link{port, settings, op};
+
+    Fixture() {
+        link.display.setCommandsEnabled(false);
+        link.display.setPanelText(0, QStringLiteral("Downloading..."));
+        link.ResponseTimer.start();
+    }
+
+    void feed(const QByteArray& bytes, qsizetype chunk) {
+        for (qsizetype i = 0; i < bytes.size(); i += chunk) {
+            receiveReply(link, QByteArrayView(bytes).sliced(i, std::min(chunk, bytes.size() - i)));
+        }
+    }
+
+    QByteArrayList lines() const {
+        QByteArrayList all;
+        for (int k = 1; k <= link.state.LineCount(); ++k) {
+            all << link.state.LogLines.line(k).toByteArray();
+        }
+        return all;
+    }
+
+    // Everything an operator could see, in one comparable text.
+    QString seen() const {
+        QStringList parts;
+        for (int i = 0; i < LinkDisplay::kPanels; ++i) {
+            parts << link.display.panelText(i) << QString::number(int(link.display.panelColour(i)));
+        }
+        parts << QString::fromLatin1(link.display.logText()) << QString::number(link.display.progress())
+              << QString::number(link.display.commandsEnabled()) << QString::number(link.display.saveEnabled())
+              << op.texts() << QString::number(op.beeps) << QString::number(link.state.ExpectedLines)
+              << QString::number(link.ResponseTimer.isActive());
+        return parts.join(QLatin1Char('|'));
+    }
+};
+
+} // namespace
+
+class TestLink : public QObject {
+    Q_OBJECT
+
+private slots:
+    void splitReadsGiveTheSameResult_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("download") << QByteArray("zz" + SimReply::downloadLines(40).join());
+        QTest::newRow("no logs") << QByteArray("\x01N?No log entries!trailing");
+        QTest::newRow("unfinished") << QByteArray(kHeader + kRecords.left(30));
+    }
+    void splitReadsGiveTheSameResult() {
+        QFETCH(QByteArray, reply);
+        Fixture whole;
+        whole.feed(reply, reply.size());
+        for (const qsizetype chunk : {1, 2, 3, 5, 7, 16, 61, 500}) {
+            Fixture split;
+            split.feed(reply, chunk);
+            QCOMPARE(split.lines(), whole.lines());
+            QCOMPARE(split.seen(), whole.seen());
+            QCOMPARE(split.link.state.RxBuffer, whole.link.state.RxBuffer);
+        }
+    }
+
+    void replies_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArrayList>("lines");
+        QTest::addColumn<QString>("finish");
+        QTest::addColumn<QStringList>("panels");
+        QTest::addColumn<int>("expectedLines");
+
+        const QStringList none(5);
+        const QStringList header = {"Downloading...", "Site A", "Log Entries: 3", "Unit 7", "FW 1.7"};
+        QTest::newRow("stray characters before no logs")
+            << QByteArray("xyNo log entries!") << QByteArrayList() << "No logs to load.."
+            << QStringList{"No logs to load..", "", "", "", ""} << 0;
+        QTest::newRow("stray line feed first") << QByteArray("\nNo log entries!") << QByteArrayList{"\n"} << ""
+                                               << QStringList{"Downloading...", "", "", "", ""} << 0;
+        QTest::newRow("first line with capital N kept whole")
+            << QByteArray("RM7 CONTROLLER NO 42\r\nN2\r\n") << QByteArrayList{"RM7 CONTROLLER NO 42\r\n", "N2\r\n"}
+            << "" << QStringList{"Downloading...", "", "", "", ""} << 0;
+        QTest::newRow("end only at a line start, in capitals")
+            << QByteArray("a\r\nx END OF DOWNLOAD\r\nEnd Of Download\r\n")
+            << QByteArrayList{"a\r\n", "x END OF DOWNLOAD\r\n", "End Of Download\r\n"} << ""
+            << QStringList{"Downloading...", "", "", "", ""} << 0;
+        QTest::newRow("Date, as line 4 fills nothing")
+            << QByteArray("a\nb\nc\nDate,x\n") << QByteArrayList{"a\n", "b\n", "c\n", "Date,x\n"} << ""
+            << QStringList{"Downloading...", "", "", "", ""} << 0;
+        QTest::newRow("Date, as line 5 fills the panels")
+            << QByteArray("l1\nl2\nLog Entries: 7\nl4\nDate,x\n")
+            << QByteArrayList{"l1\n", "l2\n", "Log Entries: 7\n", "l4\n", "Date,x\n"} << ""
+            << QStringList{"Downloading...", "l1", "Log Entries: 7", "l2", "l4"} << 15;
+        QTest::newRow("a second Date, fills them again")
+            << QByteArray(kHeader + "Date,\r\nA\r\nB\r\nLog Entries: 50\r\nC\r\nDate,\r\n") << QByteArrayList() << ""
+            << QStringList{"Downloading...", "A", "Log Entries: 50", "B", "C"} << 58;
+        QTest::newRow("complete download")
+            << QByteArray(kHeader + kRecords + kEnd) << QByteArrayList() << "Download Complete!"
+            << QStringList{"Load Complete.", "Site A", "Log Entries: 3", "Unit 7", "FW 1.7"} << 0;
+    }
+    void replies() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArrayList, lines);
+        QFETCH(QString, finish);
+        QFETCH(QStringList, panels);
+        QFETCH(int, expectedLines);
+        Fixture f;
+        f.feed(reply, 1);
+        if (!lines.isEmpty()) {
+            QCOMPARE(f.lines(), lines);
+        } else if (finish != u"No logs to load..") {
+            QCOMPARE(f.lines().join(), reply); // every byte stored, cut after each line feed
+        }
+        QStringList shown;
+        for (int i = 0; i < 5; ++i) {
+            shown << f.link.display.panelText(i);
+        }
+        QCOMPARE(shown, panels);
+        QCOMPARE(f.link.state.ExpectedLines, expectedLines);
+        if (finish == u"No logs to load..") {
+            QCOMPARE(f.link.display.panelColour(0), PanelColour::Red);
+            QCOMPARE(f.link.display.logText(), QByteArray("No log entries!"));
+            QCOMPARE(f.op.beeps, 1);
+            QVERIFY(f.link.display.commandsEnabled());
+            QVERIFY(!f.link.display.saveEnabled());
+        } else if (finish == u"Download Complete!") {
+            QCOMPARE(f.op.texts(), QStringList{finish});
+            QCOMPARE(f.op.questions.first().style, 64);
+            QCOMPARE(f.op.questions.first().title, QStringLiteral("Message"));
+            QVERIFY(f.link.display.saveEnabled());
+            QVERIFY(f.link.display.commandsEnabled());
+            QCOMPARE(f.link.display.progress(), 0);
+            QCOMPARE(f.link.state.RxBuffer, kEnd); // the final line stays until the next command
+        } else {
+            QVERIFY(f.op.questions.isEmpty());
+            QVERIFY(f.link.ResponseTimer.isActive());
+        }
+    }
+
+    void downloadShownLineByLine() {
+        Fixture f;
+        const QList<QByteArray> lines = SimReply::downloadLines(100);
+        QMap<int, int> progress;
+        for (const QByteArray& line : lines) {
+            f.feed(line, line.size());
+            progress[f.link.state.LineCount()] = f.link.display.progress();
+        }
+        QCOMPARE(f.link.state.LineCount(), 108);
+        QCOMPARE(progress[6], 0);
+        QCOMPARE(progress[7], 6); // 7 / 108
+        QCOMPARE(progress[54], 50);
+        QCOMPARE(progress[107], 99);
+        QCOMPARE(progress[108], 0);
+        QByteArray newest;
+        for (int k = 83; k <= 107; ++k) {
+            newest += lines[k - 1];
+        }
+        QCOMPARE(f.link.display.logText(), newest);
+    }
+
+    void logWindowKeepsThe25Newest() {
+        Fixture f;
+        QByteArray all;
+        for (int k = 1; k <= 26; ++k) {
+            const QByteArray line = "line " + QByteArray::number(k) + "\r\n";
+            f.feed(line, line.size());
+            if (k == 25) {
+                all = f.link.display.logText();
+            }
+        }
+        QVERIFY(all.startsWith("line 1\r\n") && all.endsWith("line 25\r\n"));
+        QVERIFY(f.link.display.logText().startsWith("line 2\r\n"));
+        QVERIFY(f.link.display.logText().endsWith("line 26\r\n"));
+    }
+
+    void headerCount_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("expected"); // -1: ignored
+        QTest::newRow("100") << "Log Entries: 100" << 108;
+        QTest::newRow("0") << "Log Entries:0" << 8;
+        QTest::newRow("not a number") << "Log Entries: many" << 8;
+        QTest::newRow("blanks between digits") << "Log Entries: 1 2" << 20;
+        QTest::newRow("2.5 rounds to even") << "Log Entries: 2.5" << 10;
+        QTest::newRow("3.5 rounds to even") << "Log Entries: 3.5" << 12;
+        QTest::newRow("9999") << "Log Entries: 9999" << 10007;
+        QTest::newRow("10000 ignored") << "Log Entries: 10000" << -1;
+        QTest::newRow("shorter than the label") << "Log" << 8;
+        QTest::newRow("hugely negative") << "Log Entries: -99999999999999999999" << -1000000000;
+    }
+    void headerCount() {
+        QFETCH(QString, line);
+        QFETCH(int, expected);
+        QCOMPARE(expectedLinesFor(line).value_or(-1), expected);
+    }
+
+    void panelsDropTheLineEnd_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("CR LF") << QByteArray("Site A\r\n") << "Site A";
+        QTest::newRow("LF alone") << QByteArray("Log Entries: 100\n") << "Log Entries: 100";
+        QTest::newRow("CR inside") << QByteArray("a\rb\n") << "a\rb";
+        QTest::newRow("empty line") << QByteArray("\n") << "";
+        QTest::newRow("Latin-1") << QByteArray("Temp \xb0" "C\r\n") << QStringLiteral("Temp \u00b0C");
+    }
+    void panelsDropTheLineEnd() {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shown);
+        QCOMPARE(panelText(line), shown);
+    }
+
+    void progressFigures_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("percent"); // -1: the bar keeps its value
+        QTest::newRow("half") << 54 << 108 << 50;
+        QTest::newRow("nearly") << 107 << 108 << 99;
+        QTest::newRow("first percent") << 1 << 108 << 1;
+        QTest::newRow("below 1") << 1 << 300 << -1;
+        QTest::newRow("beyond 100") << 110 << 108 << -1;
+        QTest::newRow("no header yet") << 5 << 0 << -1;
+        QTest::newRow("negative count") << 5 << -92 << -1;
+    }
+    void progressFigures() {
+        QFETCH(int, lines);
+        QFETCH(int, expected);
+        QFETCH(int, percent);
+        QCOMPARE(progressFor(lines, expected).value_or(-1), percent);
+    }
+
+    void storeBoundEndsTheDownloadKeepingItsLines() {
+        Fixture f;
+        f.link.state.maxLines = 10;
+        f.feed(SimReply::downloadLines(20).join(), 64);
+        QCOMPARE(f.link.state.LineCount(), 10);
+        QCOMPARE(f.op.questions.size(), 1);
+        QVERIFY(f.op.texts().first().contains(QStringLiteral("10 lines")));
+        QVERIFY(f.link.display.saveEnabled());
+        QVERIFY(!f.link.ResponseTimer.isActive());
+    }
+
+    void bytesAfterTheEndAreNotStored() {
+        Fixture f;
+        f.op.onQuestion = [&f](const ScriptedOperator::Question&) { f.feed("late line\r\n", 4); };
+        f.feed(kHeader + kRecords + kEnd + "same read\r\n", 1000);
+        QCOMPARE(f.link.state.LineCount(), 11);
+        QCOMPARE(f.lines().last(), kEnd);
+    }
+
+    void watchdogCountsCompletedLines() {
+        Fixture f;
+        watchdogTick(f.link);                 // first tick, no line yet
+        QCOMPARE(f.op.texts(), QStringList{"No Response from Controller."});
+        QCOMPARE(f.op.questions.first().style, 309);
+        QCOMPARE(f.op.questions.first().title, QStringLiteral("Controller not Responding!"));
+        // Cancel: the download is abandoned.
+        QCOMPARE(f.link.state.LineCount(), 0);
+        QVERIFY(f.link.display.commandsEnabled());
+        QVERIFY(!f.link.display.saveEnabled());
+        QVERIFY(!f.link.ResponseTimer.isActive());
+        QCOMPARE(f.link.display.panelText(0), QString());
+
+        Fixture g;
+        for (int i = 0; i < 3; ++i) {
+            g.feed("line\r\n", 6);
+            g.feed("part of a line", 14); // characters alone are no progress ...
+            watchdogTick(g.link);        // ... but the completed line is
+        }
+        QVERIFY(g.op.questions.isEmpty());
+        QCOMPARE(g.link.state.WatchLineCount, 3);
+        g.feed("still the same line", 19);
+        watchdogTick(g.link);
+        QCOMPARE(g.op.questions.size(), 1);
+    }
+
+    void watchdogAsksOnceWhileItsBoxIsOpen() {
+        Fixture f;
+        f.op.onQuestion = [&f](const ScriptedOperator::Question&) { watchdogTick(f.link); };
+        watchdogTick(f.link);
+        QCOMPARE(f.op.questions.size(), 1);
+    }
+
+    void watchdogRetryStartsOver() {
+        Fixture f;
+        ControllerSim sim(SimOptions{.records = 3});
+        QVERIFY(sim.start());
+        QVERIFY(sim.placeLink(f.env.settingsFolder(), 1));
+        f.feed(kHeader + kRecords.left(17), 5);
+        watchdogTick(f.link); // progress
+        f.op.answers = {Answer::Retry};
+        watchdogTick(f.link); // silence
+        QCOMPARE(f.link.state.LineCount(), 0);
+        QCOMPARE(f.link.state.WatchLineCount, 0);
+        QCOMPARE(f.link.display.logText(), QByteArray());
+        QVERIFY(f.port.PortOpen());
+        QTRY_COMPARE(sim.received(), QByteArray("*LOAD#"));
+        QVERIFY(f.link.ResponseTimer.isActive());
+        QCOMPARE(f.link.display.panelText(1), QStringLiteral("Site A")); // kept until new lines come
+    }
+
+    void lateQueryReplyEndsTheQuery() {
+        Fixture f;
+        f.link.state.CommandMode = 1;
+        f.feed("*01a02# 00F", 11);
+        f.op.answers = {Answer::Retry};
+        watchdogTick(f.link);
+        QCOMPARE(f.op.texts(), QStringList{"No Response from Controller."});
+        QVERIFY(!f.link.ResponseTimer.isActive());
+        QCOMPARE(f.link.display.panelText(2), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLink)
 #include "tst_link.moc"

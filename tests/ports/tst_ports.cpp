@@ -140,7 +140,8 @@ private slots:
         ControllerSim sim;
         QVERIFY(sim.start());
         Settings settings;
-        settings.PortNumber = 7; // nothing there
+        m_env->placeMissingDevice(7);
+        settings.PortNumber = 7;
         ComPort port;
         ScriptedOperator op;
         op.answers = {Answer::Retry, Answer::Retry};

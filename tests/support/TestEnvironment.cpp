@@ -27,3 +27,8 @@ QByteArray readFileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+void TestEnvironment::placeMissingDevice(int comNumber) const {
+    QDir().mkpath(settingsFolder() + QStringLiteral("ports"));
+    QFile::link(QStringLiteral("/nonexistent/rm7-device"), settingsFolder() + QStringLiteral("ports/com%1").arg(comNumber));
+}

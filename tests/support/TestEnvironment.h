@@ -16,6 +16,8 @@ public:
     QString iniPath() const;
     QString path(const QString& name) const { return m_dir.filePath(name); }
     void writeIni(const QByteArray& text) const;
+    // COM n names a device that is not there, whatever this machine has at /dev/ttyS0 and the like.
+    void placeMissingDevice(int comNumber) const;
     QByteArray readIni() const;
 
 private:
