@@ -97,10 +97,20 @@ void drawQuery(QPainter& p) {
 
 namespace AppIcons {
 
-QIcon application() { return drawn(drawController, {16, 24, 32, 48}); }
-QIcon serialPort() { return drawn(drawPlug, {16, 32}); }
-QIcon download() { return drawn(drawArrowDown, {16, 32}); }
-QIcon save() { return drawn(drawDisk, {16}); }
-QIcon query() { return drawn(drawQuery, {16, 32}); }
+QIcon application() {
+    return drawn(drawController, {16, 24, 32, 48});
+}
+QIcon serialPort() {
+    return drawn(drawPlug, {16, 32});
+}
+QIcon download() {
+    return drawn(drawArrowDown, {16, 32});
+}
+QIcon save() {
+    return drawn(drawDisk, {16});
+}
+QIcon query() {
+    return drawn(drawQuery, {16, 32});
+}
 
 } // namespace AppIcons

@@ -18,8 +18,8 @@ QFrame* frame(QWidget* parent, const char* name, int left, int top, int width, i
     return box;
 }
 
-QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top, int width, int height,
-              bool red = false) {
+QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top, int width,
+              int height, bool red = false) {
     auto* item = new QLabel(text, parent);
     item->setObjectName(name);
     item->setGeometry(px(left), px(top), px(width), px(height));
@@ -34,8 +34,9 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, int lef
 
 } // namespace
 
-Dialog::Dialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                                                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+Dialog::Dialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("About RM Controller Download Utility"));
     setWindowIcon(AppIcons::application());
@@ -52,7 +53,8 @@ Dialog::Dialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixe
 
     QFrame* frame2 = frame(frame1, "Frame2", 2580, 240, 1335, 2055);
     label(frame2, QStringLiteral("Label1_0"), QStringLiteral("Software:"), 180, 240, 855, 195);
-    label(frame2, QStringLiteral("Label1_1"), QStringLiteral("R7305    Version 1.7"), 240, 480, 855, 435, true)
+    label(frame2, QStringLiteral("Label1_1"), QStringLiteral("R7305    Version 1.7"), 240, 480, 855, 435,
+          true)
         ->setWordWrap(true);
     label(frame2, QStringLiteral("Label1_3"), QStringLiteral("Release Date:"), 180, 1260, 1095, 195);
     label(frame2, QStringLiteral("Label1_2"), QStringLiteral("2 Sept 2009"), 180, 1560, 1095, 195, true);
@@ -62,12 +64,13 @@ Dialog::Dialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixe
     frame3->raise();
     label(frame3, QStringLiteral("Label2"), QStringLiteral("Korvane Instruments Ltd"), 240, 180, 2055, 255);
     label(frame3, QStringLiteral("Label4"), QStringLiteral("Address:"), 240, 420, 735, 255);
-    label(frame3, QStringLiteral("Label3"), QStringLiteral("Unit 7, Harbour Works\nMillbrook Road\nExampleton EX4 7RM"),
-          660, 600, 1455, 795)
+    label(frame3, QStringLiteral("Label3"),
+          QStringLiteral("Unit 7, Harbour Works\nMillbrook Road\nExampleton EX4 7RM"), 660, 600, 1455, 795)
         ->setWordWrap(true);
     label(frame3, QStringLiteral("Label5"), QStringLiteral("Tel: +44 1632 960 417"), 360, 1500, 1635, 195);
     label(frame3, QStringLiteral("Label6"), QStringLiteral("Fax: +44 1632 960 418"), 360, 1740, 1635, 195);
-    label(frame3, QStringLiteral("Label7"), QStringLiteral("Email: support@example.com"), 180, 1980, 2055, 195);
+    label(frame3, QStringLiteral("Label7"), QStringLiteral("Email: support@example.com"), 180, 1980, 2055,
+          195);
 
     Ok = new QPushButton(QStringLiteral("OK"), this);
     Ok->setObjectName(QStringLiteral("Ok"));
@@ -78,4 +81,6 @@ Dialog::Dialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixe
     connect(Ok, &QPushButton::clicked, this, &Dialog::Ok_Click);
 }
 
-void Dialog::Ok_Click() { accept(); }
+void Dialog::Ok_Click() {
+    accept();
+}

@@ -13,10 +13,17 @@ Answer DialogOperator::messageBox(const QString& text, int style, const QString&
     box.setWindowTitle(title);
     box.setText(text);
     switch (style & 0xF0) {
-    case MsgStyle::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgStyle::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgStyle::Information: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case MsgStyle::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgStyle::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgStyle::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
     }
     QList<QAbstractButton*> buttons;
     switch (style & 0x0F) {
@@ -26,21 +33,30 @@ Answer DialogOperator::messageBox(const QString& text, int style, const QString&
     case MsgStyle::RetryCancel:
         buttons = {box.addButton(QMessageBox::Retry), box.addButton(QMessageBox::Cancel)};
         break;
-    default: buttons = {box.addButton(QMessageBox::Ok)}; break;
+    default:
+        buttons = {box.addButton(QMessageBox::Ok)};
+        break;
     }
     const int defaultIndex = (style & MsgStyle::SecondDefault) != 0 && buttons.size() > 1 ? 1 : 0;
     box.setDefaultButton(qobject_cast<QPushButton*>(buttons.at(defaultIndex)));
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Retry: return Answer::Retry;
-    case QMessageBox::Cancel: return Answer::Cancel;
-    default: return (style & 0x0F) == MsgStyle::RetryCancel ? Answer::Cancel : Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        return (style & 0x0F) == MsgStyle::RetryCancel ? Answer::Cancel : Answer::Ok;
     }
 }
 
-void DialogOperator::beep() { QApplication::beep(); }
+void DialogOperator::beep() {
+    QApplication::beep();
+}
 
 std::optional<QString> DialogOperator::chooseSaveFile(const SaveFileRequest& request) {
     QFileDialog dialog(m_window, request.title, request.folder, request.filter);

@@ -32,7 +32,8 @@ struct PanelPlace {
     int width;
 };
 // Indexed by panel number; from left to right they stand in the order 0, 1, 4, 2, 3.
-constexpr PanelPlace kPanelPlaces[LinkDisplay::kPanels] = {{60, 1395}, {1500, 1455}, {4380, 1395}, {5820, 1575}, {3000, 1335}};
+constexpr PanelPlace kPanelPlaces[LinkDisplay::kPanels] = {
+    {60, 1395}, {1500, 1455}, {4380, 1395}, {5820, 1575}, {3000, 1335}};
 
 void place(QWidget* widget, int left, int top, int width, int height) {
     widget->setGeometry(px(left), px(top), px(width), px(height));
@@ -73,10 +74,14 @@ QFrame* displayFrame(QWidget* parent, const char* name) {
 
 QColor colourOf(PanelColour colour, const QPalette& palette) {
     switch (colour) {
-    case PanelColour::Red: return {255, 0, 0};
-    case PanelColour::Green: return {0, 255, 0};
-    case PanelColour::ButtonFace: return palette.color(QPalette::Active, QPalette::Button);
-    case PanelColour::Menu: break;
+    case PanelColour::Red:
+        return {255, 0, 0};
+    case PanelColour::Green:
+        return {0, 255, 0};
+    case PanelColour::ButtonFace:
+        return palette.color(QPalette::Active, QPalette::Button);
+    case PanelColour::Menu:
+        break;
     }
     return palette.color(QPalette::Active, QPalette::Window);
 }
@@ -110,11 +115,12 @@ void MainForm::buildControls() {
     LoadButton = graphicalButton(client, "LoadButton", QStringLiteral("Download"),
                                  QStringLiteral("Download data from Controller"), AppIcons::download());
     place(LoadButton, 1500, 60, 855, 555);
-    SaveButton = graphicalButton(client, "SaveButton", QStringLiteral("Save"), QStringLiteral("Save downloaded data"),
-                                 AppIcons::save());
+    SaveButton = graphicalButton(client, "SaveButton", QStringLiteral("Save"),
+                                 QStringLiteral("Save downloaded data"), AppIcons::save());
     place(SaveButton, 2400, 60, 855, 555);
-    QueryButton = graphicalButton(client, "QueryButton", QStringLiteral("Query Logs"),
-                                  QStringLiteral("Query qty of stored logs on controller"), AppIcons::query());
+    QueryButton =
+        graphicalButton(client, "QueryButton", QStringLiteral("Query Logs"),
+                        QStringLiteral("Query qty of stored logs on controller"), AppIcons::query());
     place(QueryButton, 4980, 60, 1035, 555);
     QueryButton->setVisible(false);
     QueryButton->setEnabled(false);
@@ -229,8 +235,9 @@ void MainForm::showPortSelectionAtStart() {
             m_settings.PortDefaulted = 0;
             return;
         } catch (const std::exception&) {
-            const Answer answer = m_op.messageBox(QStringLiteral("Port Already Open"),
-                                                  MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
+            const Answer answer =
+                m_op.messageBox(QStringLiteral("Port Already Open"),
+                                MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
             if (answer != Answer::Retry) {
                 m_op.endProgram();
                 return;
@@ -259,15 +266,33 @@ void MainForm::Form_Resize() {
     }
 }
 
-void MainForm::LoadButton_Click() { startDownload(m_link, DownloadEntry::Button); }
-void MainForm::ConnectMenu_Click() { startDownload(m_link, DownloadEntry::Menu); }
-void MainForm::QueryButton_Click() { startLogCountQuery(m_link); }
-void MainForm::SaveButton_Click() { SaveLogs(); }
-void MainForm::SaveFile_Click() { SaveLogs(); }
-void MainForm::SelComs_Click() { m_op.showPortSelection(); }
-void MainForm::SetupComs_Click() { m_op.showPortSelection(); }
-void MainForm::ComPort_OnComm() { receiveFromPort(m_link); }
-void MainForm::ResponseTimer_Timer() { watchdogTick(m_link); }
+void MainForm::LoadButton_Click() {
+    startDownload(m_link, DownloadEntry::Button);
+}
+void MainForm::ConnectMenu_Click() {
+    startDownload(m_link, DownloadEntry::Menu);
+}
+void MainForm::QueryButton_Click() {
+    startLogCountQuery(m_link);
+}
+void MainForm::SaveButton_Click() {
+    SaveLogs();
+}
+void MainForm::SaveFile_Click() {
+    SaveLogs();
+}
+void MainForm::SelComs_Click() {
+    m_op.showPortSelection();
+}
+void MainForm::SetupComs_Click() {
+    m_op.showPortSelection();
+}
+void MainForm::ComPort_OnComm() {
+    receiveFromPort(m_link);
+}
+void MainForm::ResponseTimer_Timer() {
+    watchdogTick(m_link);
+}
 
 void MainForm::About_Click() {
     Dialog about(this);

@@ -18,27 +18,39 @@ namespace FileError {
 int fromSystemError(int systemError) {
     switch (systemError) {
     case ENOENT:
-    case ENOTDIR: return PathNotFound;
-    case ENAMETOOLONG: return BadFileNameOrNumber;
-    case EIO: return DeviceIo;
+    case ENOTDIR:
+        return PathNotFound;
+    case ENAMETOOLONG:
+        return BadFileNameOrNumber;
+    case EIO:
+        return DeviceIo;
     case ENXIO:
-    case ENODEV: return DeviceUnavailable;
+    case ENODEV:
+        return DeviceUnavailable;
 #ifdef ENOMEDIUM
-    case ENOMEDIUM: return DiskNotReady;
+    case ENOMEDIUM:
+        return DiskNotReady;
 #endif
-    case ETXTBSY: return FileAlreadyOpen;
-    default: return PathAccess;
+    case ETXTBSY:
+        return FileAlreadyOpen;
+    default:
+        return PathAccess;
     }
 }
 
 QString plainReason(int systemError) {
     switch (systemError) {
     case EACCES:
-    case EPERM: return QStringLiteral("Permission denied.");
-    case EROFS: return QStringLiteral("The disk is write-protected.");
-    case EISDIR: return QStringLiteral("That name belongs to a folder.");
-    case ENOSPC: return QStringLiteral("There is no space left on the disk.");
-    default: return QString::fromLocal8Bit(std::strerror(systemError)) + QLatin1Char('.');
+    case EPERM:
+        return QStringLiteral("Permission denied.");
+    case EROFS:
+        return QStringLiteral("The disk is write-protected.");
+    case EISDIR:
+        return QStringLiteral("That name belongs to a folder.");
+    case ENOSPC:
+        return QStringLiteral("There is no space left on the disk.");
+    default:
+        return QString::fromLocal8Bit(std::strerror(systemError)) + QLatin1Char('.');
     }
 }
 
@@ -49,11 +61,21 @@ int ReportFileError(int errorNumber, const QString& name, Operator& op) {
     int style = MsgStyle::Ok + MsgStyle::Exclamation;
     switch (errorNumber) {
     case FileError::BadFileNameOrNumber:
-    case FileError::BadFileName: message = QStringLiteral("Illegal File Number/Name."); break;
-    case FileError::FileNotFound: message = QStringLiteral("File Not Found."); break;
-    case FileError::BadFileMode: message = QStringLiteral("Bad File mode."); break;
-    case FileError::FileAlreadyOpen: message = QStringLiteral("File already open."); break;
-    case FileError::DeviceIo: message = QStringLiteral("The disk is full."); break;
+    case FileError::BadFileName:
+        message = QStringLiteral("Illegal File Number/Name.");
+        break;
+    case FileError::FileNotFound:
+        message = QStringLiteral("File Not Found.");
+        break;
+    case FileError::BadFileMode:
+        message = QStringLiteral("Bad File mode.");
+        break;
+    case FileError::FileAlreadyOpen:
+        message = QStringLiteral("File already open.");
+        break;
+    case FileError::DeviceIo:
+        message = QStringLiteral("The disk is full.");
+        break;
     case FileError::PastEndOfFile:
         message = QStringLiteral("This file has a nonstandard end-of-file marker,"
                                  "or an attempt was made to read beyond the end-of-file marker.");
@@ -62,9 +84,14 @@ int ReportFileError(int errorNumber, const QString& name, Operator& op) {
         message = QStringLiteral("That device appears to be unavailable.");
         style = MsgStyle::RetryCancel + MsgStyle::Exclamation;
         break;
-    case FileError::DiskNotReady: message = QStringLiteral("The disk is not ready."); break;
-    case FileError::PathNotFound: message = QStringLiteral("Path doesn't exist."); break;
-    default: return 3;
+    case FileError::DiskNotReady:
+        message = QStringLiteral("The disk is not ready.");
+        break;
+    case FileError::PathNotFound:
+        message = QStringLiteral("Path doesn't exist.");
+        break;
+    default:
+        return 3;
     }
     if (!name.isEmpty()) {
         message += QStringLiteral("\r\n Accessing: ") + name;

@@ -46,7 +46,8 @@ int OutputFile::OpenOutputFile(const QString& name) {
             error = FileError::BadFileName;
         } else {
             close();
-            m_fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+            m_fd =
+                ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
             if (m_fd >= 0) {
                 return 1;
             }
@@ -67,9 +68,14 @@ int OutputFile::OpenOutputFile(const QString& name) {
 
 int OutputFile::WriteLogLine() {
     for (;;) {
+        const off_t lineStart = ::lseek(m_fd, 0, SEEK_CUR);
         const int systemError = writeAll(m_fd, CsvLine);
         if (systemError == 0) {
             return 1;
+        }
+        // A line cut short would read as a record of its own: the file keeps only whole lines.
+        if (lineStart >= 0 && ::ftruncate(m_fd, lineStart) == 0) {
+            ::lseek(m_fd, lineStart, SEEK_SET);
         }
         if (ReportFileError(FileError::fromSystemError(systemError), QString(), m_op) != 0) {
             return 0;

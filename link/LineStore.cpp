@@ -1,6 +1,8 @@
 #include "LineStore.h"
 
-QByteArrayView LineStore::line(int number) const { return lines(number, number); }
+QByteArrayView LineStore::line(int number) const {
+    return lines(number, number);
+}
 
 QByteArrayView LineStore::lines(int first, int last) const {
     if (first < 1 || last > count() || first > last) {

@@ -10,13 +10,13 @@ struct LinkState {
     // A download ends early, lines kept, once it has brought this many lines.
     static constexpr int kMaxLines = 1'000'000;
 
-    int CommandMode = 0;     // 0: a download reply is expected, 1: a log-count reply
-    QByteArray RxBuffer;     // the line being received, or the whole log-count reply so far
-    LineStore LogLines;      // the stored lines, 1 to LineCount()
-    int WatchLineCount = 0;  // LineCount() at the watchdog's previous tick
-    int ExpectedLines = 0;   // lines the download header announced (count + 8), 0 when unknown
-    int LogsSaved = 0;       // 1 once the current download was written to a file
-    bool replyOver = false;  // the exchange has finished; whatever still arrives is dropped
+    int CommandMode = 0;    // 0: a download reply is expected, 1: a log-count reply
+    QByteArray RxBuffer;    // the line being received, or the whole log-count reply so far
+    LineStore LogLines;     // the stored lines, 1 to LineCount()
+    int WatchLineCount = 0; // LineCount() at the watchdog's previous tick
+    int ExpectedLines = 0;  // lines the download header announced (count + 8), 0 when unknown
+    int LogsSaved = 0;      // 1 once the current download was written to a file
+    bool replyOver = false; // the exchange has finished; whatever still arrives is dropped
     int maxLines = kMaxLines;
 
     int LineCount() const { return LogLines.count(); }

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int kCountLabelLength = 12; // "Log Entries:" before the record count
+constexpr int kCountLabelLength = 12;  // "Log Entries:" before the record count
 constexpr double kCountLimit = 10000;  // a count this large is not believed
 constexpr int kLinesBesideRecords = 8; // header lines, column titles and the final line
 constexpr int kLogWindowLines = 25;
@@ -23,7 +23,8 @@ QString panelText(QByteArrayView line) {
 }
 
 std::optional<int> expectedLinesFor(const QString& countLine) {
-    const double count = leadingNumber(QStringView(countLine).mid(std::min<qsizetype>(kCountLabelLength, countLine.size())));
+    const double count =
+        leadingNumber(QStringView(countLine).mid(std::min<qsizetype>(kCountLabelLength, countLine.size())));
     if (count >= kCountLimit) {
         return std::nullopt;
     }

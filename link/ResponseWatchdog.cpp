@@ -11,9 +11,10 @@ namespace {
 Answer askNoResponse(Link& link) {
     link.watchdogAsking = true;
     link.display.publish();
-    const Answer answer = link.op.messageBox(QStringLiteral("No Response from Controller."),
-                                             MsgStyle::RetryCancel + MsgStyle::Exclamation + MsgStyle::SecondDefault,
-                                             QStringLiteral("Controller not Responding!"));
+    const Answer answer =
+        link.op.messageBox(QStringLiteral("No Response from Controller."),
+                           MsgStyle::RetryCancel + MsgStyle::Exclamation + MsgStyle::SecondDefault,
+                           QStringLiteral("Controller not Responding!"));
     link.watchdogAsking = false;
     return answer;
 }

@@ -80,7 +80,9 @@ void ComPort::setSettings(const QString& settings) {
     m_settings = settings;
 }
 
-QString ComPort::deviceName() const { return devicePathFor(m_commPort); }
+QString ComPort::deviceName() const {
+    return devicePathFor(m_commPort);
+}
 
 void ComPort::setPortOpen(bool open) {
     if (!open) {
@@ -117,7 +119,9 @@ void ComPort::Output(const QByteArray& bytes) {
     m_port.flush();
 }
 
-QByteArray ComPort::Input() { return m_port.isOpen() ? m_port.readAll() : QByteArray(); }
+QByteArray ComPort::Input() {
+    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
 
 void ComPort::raise(Event event) {
     m_event = event;

@@ -40,7 +40,9 @@ std::optional<QByteArray> sectionName(const QByteArray& lineText) {
     return trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed();
 }
 
-bool sameName(const QByteArray& a, const QByteArray& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QByteArray& a, const QByteArray& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 bool isKeyLine(const QByteArray& lineText, const QByteArray& key, QByteArray* valueOut = nullptr) {
     const qsizetype eq = lineText.indexOf('=');

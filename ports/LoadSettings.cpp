@@ -1,5 +1,4 @@
 #include "Settings.h"
-
 #include "SettingsFile.h"
 #include "TextNumber.h"
 

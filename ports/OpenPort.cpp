@@ -33,8 +33,8 @@ bool OpenPort(ComPort& port, const Settings& settings, Operator& op) {
         } catch (const PortError&) {
         }
         const Answer answer =
-            op.messageBox(QStringLiteral("Coms Port not available!"), MsgStyle::RetryCancel + MsgStyle::Critical,
-                          QStringLiteral("Warning"));
+            op.messageBox(QStringLiteral("Coms Port not available!"),
+                          MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
         if (answer != Answer::Retry) {
             op.endProgram();
             return false;

@@ -30,7 +30,8 @@ QString tableDeviceFor(int comNumber) {
 #else
     for (const Range& range : kTable) {
         if (comNumber >= range.firstCom && comNumber <= range.lastCom) {
-            return QString::fromLatin1(range.device) + QString::number(range.firstIndex + comNumber - range.firstCom);
+            return QString::fromLatin1(range.device) +
+                   QString::number(range.firstIndex + comNumber - range.firstCom);
         }
     }
     return {};

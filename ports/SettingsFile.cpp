@@ -13,7 +13,9 @@ namespace {
 // A settings file is a few lines long; anything much larger is not ours to read or rewrite.
 constexpr qint64 kMaxFileSize = 1 << 20;
 
-QString settingsPath() { return SettingsFolder() + QStringLiteral("korvane.ini"); }
+QString settingsPath() {
+    return SettingsFolder() + QStringLiteral("korvane.ini");
+}
 
 // The file's text; an empty text when there is no file; nothing when it exists but cannot be used.
 std::optional<QByteArray> readFile(const QString& path) {
@@ -54,7 +56,8 @@ QString ReadSetting(const QString& section, const QString& key) {
     if (!text) {
         return {};
     }
-    return QString::fromLocal8Bit(IniText::value(*text, section.toLocal8Bit(), key.toLocal8Bit()).value_or(""));
+    return QString::fromLocal8Bit(
+        IniText::value(*text, section.toLocal8Bit(), key.toLocal8Bit()).value_or(""));
 }
 
 void WriteSetting(const QString& section, const QString& key, const QString& value) {

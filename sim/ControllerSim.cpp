@@ -19,21 +19,31 @@ constexpr qint64 kBytesPerSecond = 960; // 9600 baud, 10 bits a character
 
 int baudOf(speed_t speed) {
     switch (speed) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return 0;
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return 0;
     }
 }
 
 } // namespace
 
-ControllerSim::ControllerSim(SimOptions options, QObject* parent) : QObject(parent), m_options(std::move(options)) {
+ControllerSim::ControllerSim(SimOptions options, QObject* parent)
+    : QObject(parent), m_options(std::move(options)) {
     m_pacer.setInterval(5);
     connect(&m_pacer, &QTimer::timeout, this, &ControllerSim::pump);
 }
@@ -87,10 +97,18 @@ SimLineSettings ControllerSim::lineSettings() const {
     SimLineSettings line;
     line.baud = baudOf(cfgetospeed(&t));
     switch (t.c_cflag & CSIZE) {
-    case CS5: line.dataBits = 5; break;
-    case CS6: line.dataBits = 6; break;
-    case CS7: line.dataBits = 7; break;
-    default: line.dataBits = 8; break;
+    case CS5:
+        line.dataBits = 5;
+        break;
+    case CS6:
+        line.dataBits = 6;
+        break;
+    case CS7:
+        line.dataBits = 7;
+        break;
+    default:
+        line.dataBits = 8;
+        break;
     }
     line.parity = (t.c_cflag & PARENB) != 0;
     line.stopBits = (t.c_cflag & CSTOPB) != 0 ? 2 : 1;
@@ -121,8 +139,9 @@ void ControllerSim::onReadable() {
         emit commandReceived(command);
         if (isLoad) {
             ++m_downloadRequests;
-            QList<QByteArray> lines = m_options.lines.value_or(
-                m_options.records > 0 ? SimReply::downloadLines(m_options.records) : QList<QByteArray>{SimReply::noLogs()});
+            QList<QByteArray> lines =
+                m_options.lines.value_or(m_options.records > 0 ? SimReply::downloadLines(m_options.records)
+                                                               : QList<QByteArray>{SimReply::noLogs()});
             bool hangUpAtEnd = false;
             if (m_options.hangUpAfterLine >= 0 && m_options.hangUpAfterLine < lines.size()) {
                 lines.resize(m_options.hangUpAfterLine);
@@ -136,7 +155,9 @@ void ControllerSim::onReadable() {
             }
             startReply(lines, hangUpAtEnd);
         } else {
-            startReply({m_options.stray + m_options.queryReply.value_or(SimReply::logCount(m_options.records))}, false);
+            startReply(
+                {m_options.stray + m_options.queryReply.value_or(SimReply::logCount(m_options.records))},
+                false);
         }
     }
     m_inbox = m_inbox.right(8); // a command may be split across reads

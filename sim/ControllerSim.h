@@ -12,13 +12,13 @@ class QSocketNotifier;
 
 // How the simulated controller behaves.
 struct SimOptions {
-    int records = 100;         // 0: the controller answers "No log entries!"
-    bool paced = false;        // at the wire speed of 9600 baud (about 1.04 ms a byte), else as fast as possible
-    QByteArray stray;          // sent before every reply
-    int silentAfterLine = -1;  // falls silent after this many lines ...
-    int silentAttempts = 1;    // ... in this many download requests, then answers in full
-    int hangUpAfterLine = -1;  // the device goes away after this many lines
-    int lineGapMs = 0;         // pause after each line, so that each arrives in a read of its own
+    int records = 100;  // 0: the controller answers "No log entries!"
+    bool paced = false; // at the wire speed of 9600 baud (about 1.04 ms a byte), else as fast as possible
+    QByteArray stray;   // sent before every reply
+    int silentAfterLine = -1; // falls silent after this many lines ...
+    int silentAttempts = 1;   // ... in this many download requests, then answers in full
+    int hangUpAfterLine = -1; // the device goes away after this many lines
+    int lineGapMs = 0;        // pause after each line, so that each arrives in a read of its own
     std::optional<QList<QByteArray>> lines; // the download reply, when not the generated one
     std::optional<QByteArray> queryReply;   // the log-count reply, when not the generated one
 };

@@ -27,7 +27,9 @@ QList<QByteArray> downloadLines(int records) {
     return lines;
 }
 
-QByteArray noLogs() { return "No log entries!"; }
+QByteArray noLogs() {
+    return "No log entries!";
+}
 
 QByteArray logCount(int count) {
     return "*01a02# " + QByteArray::number(count & 0xFFFF, 16).toUpper().rightJustified(4, '0') + '\r';

@@ -27,20 +27,23 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Plays the RM7 controller on a pseudo-terminal."));
     parser.addHelpOption();
-    const QCommandLineOption records(QStringLiteral("records"), QStringLiteral("Stored records (0: no logs)."),
-                                     QStringLiteral("n"), QStringLiteral("100"));
-    const QCommandLineOption fast(QStringLiteral("fast"), QStringLiteral("Send as fast as possible, not at 9600 baud."));
-    const QCommandLineOption settings(QStringLiteral("settings"),
-                                      QStringLiteral("Settings folder in which to place the ports/comN link."),
-                                      QStringLiteral("folder"));
-    const QCommandLineOption com(QStringLiteral("com"), QStringLiteral("COM number of the link."), QStringLiteral("n"),
-                                 QStringLiteral("1"));
+    const QCommandLineOption records(QStringLiteral("records"),
+                                     QStringLiteral("Stored records (0: no logs)."), QStringLiteral("n"),
+                                     QStringLiteral("100"));
+    const QCommandLineOption fast(QStringLiteral("fast"),
+                                  QStringLiteral("Send as fast as possible, not at 9600 baud."));
+    const QCommandLineOption settings(
+        QStringLiteral("settings"), QStringLiteral("Settings folder in which to place the ports/comN link."),
+        QStringLiteral("folder"));
+    const QCommandLineOption com(QStringLiteral("com"), QStringLiteral("COM number of the link."),
+                                 QStringLiteral("n"), QStringLiteral("1"));
     const QCommandLineOption silent(QStringLiteral("silent-after"),
                                     QStringLiteral("Fall silent after this many lines (first request only)."),
                                     QStringLiteral("k"));
     const QCommandLineOption hangUp(QStringLiteral("hang-up-after"),
                                     QStringLiteral("Hang up after this many lines."), QStringLiteral("k"));
-    const QCommandLineOption stray(QStringLiteral("stray"), QStringLiteral("Characters sent before each reply."),
+    const QCommandLineOption stray(QStringLiteral("stray"),
+                                   QStringLiteral("Characters sent before each reply."),
                                    QStringLiteral("text"));
     parser.addOptions({records, fast, settings, com, silent, hangUp, stray});
     parser.process(app);

@@ -7,12 +7,15 @@
 #include "TestEnvironment.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScreen>
 #include <QToolButton>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(Answer)
 
 class TestDownload : public QObject {
     Q_OBJECT
@@ -58,12 +61,14 @@ private slots:
             bool save, download;
         } seen{};
         m_op->onQuestion = [&](const ScriptedOperator::Question&) {
-            seen = {link().state.ExpectedLines, m_form->LoadProgress->value(), m_form->LogText->toPlainText(),
-                    m_form->StatusPanel[0]->text(), m_form->SaveButton->isEnabled(), m_form->LoadButton->isEnabled()};
+            seen = {link().state.ExpectedLines,      m_form->LoadProgress->value(),
+                    m_form->LogText->toPlainText(),  m_form->StatusPanel[0]->text(),
+                    m_form->SaveButton->isEnabled(), m_form->LoadButton->isEnabled()};
         };
         m_form->LoadButton->click();
         QCOMPARE(m_form->StatusPanel[0]->text(), QStringLiteral("Downloading..."));
-        QVERIFY(!m_form->LoadButton->isEnabled() && !m_form->SelComs->isEnabled() && !m_form->ConnectMenu->isEnabled());
+        QVERIFY(!m_form->LoadButton->isEnabled() && !m_form->SelComs->isEnabled() &&
+                !m_form->ConnectMenu->isEnabled());
         QTRY_VERIFY(idle());
 
         QCOMPARE(m_sim->received(), QByteArray("*LOAD#"));
@@ -172,6 +177,103 @@ private slots:
         QCOMPARE(link().state.LineCount(), 20008);
         QCOMPARE(link().state.LogLines.lines(1, 20008).toByteArray(), SimReply::downloadLines(20000).join());
         QCOMPARE(m_op->texts(), QStringList{"Download Complete!"});
+    }
+
+    void downloadSavedByteForByte() {
+        startSim({.records = 30});
+        openWindow();
+        m_form->LoadButton->click();
+        QTRY_VERIFY(idle());
+        const QString first = m_env->path(QStringLiteral("run1.csv"));
+        const QString second = m_env->path(QStringLiteral("copy/run2.csv"));
+        QDir().mkpath(m_env->path(QStringLiteral("copy")));
+        m_op->saveFiles = {first, second};
+        m_form->SaveButton->click();
+        QCOMPARE(link().state.LogsSaved, 1);
+        m_form->SaveFile->trigger();
+        QCOMPARE(readFileBytes(first), SimReply::downloadLines(30).join());
+        QCOMPARE(readFileBytes(second), readFileBytes(first));
+        QCOMPARE(link().state.LogsSaved, 1);
+        QCOMPARE(m_op->saveRequests[1].folder, m_env->configHome() + QLatin1Char('/'));
+        QVERIFY(
+            m_env->readIni().contains("path=" + m_env->path(QStringLiteral("copy/")).toLocal8Bit() + '\n'));
+        // No question before the next download: this one was saved.
+        m_form->LoadButton->click();
+        QTRY_VERIFY(idle());
+        QCOMPARE(m_op->texts(), QStringList(2, QStringLiteral("Download Complete!")));
+    }
+
+    void unsavedDataPrompt_data() {
+        QTest::addColumn<QString>("caller");
+        QTest::addColumn<bool>("saveFirst");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<int>("programEnds");
+        const QString save = QStringLiteral("Save Downloaded Logs?");
+        QTest::newRow("exit after an unsaved download, No")
+            << "exit" << false << QList<Answer>{Answer::No} << QStringList{save} << 1;
+        QTest::newRow("exit after a saved download asks again")
+            << "exit" << true << QList<Answer>{Answer::No} << QStringList{save} << 1;
+        QTest::newRow("download after an unsaved one, No")
+            << "download" << false << QList<Answer>{Answer::No} << QStringList{save} << 0;
+        QTest::newRow("download after a saved one")
+            << "download" << true << QList<Answer>{} << QStringList{} << 0;
+        QTest::newRow("close box") << "close" << false << QList<Answer>{Answer::No} << QStringList{save} << 0;
+        QTest::newRow("failed save asks again")
+            << "exit" << false << QList<Answer>{Answer::Yes, Answer::Ok, Answer::Yes, Answer::Ok, Answer::No}
+            << QStringList{save, "Path doesn't exist.\r\n Accessing: /no/such/folder/x.csv", save,
+                           "Illegal File Number/Name.\r\n Accessing: /tmp/x[1].csv", save}
+            << 1;
+    }
+    void unsavedDataPrompt() {
+        QFETCH(QString, caller);
+        QFETCH(bool, saveFirst);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(QStringList, asked);
+        QFETCH(int, programEnds);
+        startSim({.records = 4});
+        openWindow();
+        m_form->LoadButton->click();
+        QTRY_VERIFY(idle());
+        if (saveFirst) {
+            m_op->saveFiles = {m_env->path(QStringLiteral("saved.csv"))};
+            m_form->SaveButton->click();
+        }
+        m_op->questions.clear();
+        m_op->answers = answers;
+        m_op->saveFiles = {QStringLiteral("/no/such/folder/x.csv"), QStringLiteral("/tmp/x[1].csv")};
+        if (caller == u"exit") {
+            m_form->ExitMenu->trigger();
+        } else if (caller == u"close") {
+            m_form->close();
+        } else {
+            m_form->LoadButton->click();
+            QCOMPARE(link().state.LineCount(), 0);
+            QTRY_VERIFY(idle());
+            asked << QStringLiteral("Download Complete!");
+        }
+        QCOMPARE(m_op->texts(), asked);
+        QCOMPARE(m_op->programEnds, programEnds);
+    }
+
+    void exitDuringADownloadSavesTheLinesSoFar() {
+        startSim({.records = 50, .silentAfterLine = 20});
+        openWindow();
+        m_op->onQuestion = [](const ScriptedOperator::Question&) {};
+        m_op->answers = {Answer::Yes};
+        const QString name = m_env->path(QStringLiteral("partial.csv"));
+        m_op->saveFiles = {name};
+        m_form->ExitMenu->trigger(); // nothing stored yet: no question
+        QCOMPARE(m_op->programEnds, 1);
+        QVERIFY(m_op->questions.isEmpty());
+        m_form->LoadButton->click();
+        QTRY_COMPARE(link().state.LineCount(), 20);
+        m_form->ExitMenu->trigger();
+        QCOMPARE(m_op->texts(), QStringList{"Save Downloaded Logs?"});
+        QCOMPARE(m_op->questions.first().style, 52);
+        QCOMPARE(m_op->questions.first().title, QStringLiteral("Warning!!"));
+        QCOMPARE(readFileBytes(name), SimReply::downloadLines(50).mid(0, 20).join());
+        QCOMPARE(m_op->programEnds, 2);
     }
 
     void startUp() {

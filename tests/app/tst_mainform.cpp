@@ -15,7 +15,9 @@
 
 namespace {
 
-int twipsOf(int pixels) { return pixels * 15; }
+int twipsOf(int pixels) {
+    return pixels * 15;
+}
 
 } // namespace
 
@@ -34,9 +36,9 @@ class TestMainForm : public QObject {
     }
 
     QList<int> layoutWidths() const {
-        return {twipsOf(m_form->MyFrame->width()), twipsOf(m_form->LogText->width()),
+        return {twipsOf(m_form->MyFrame->width()),      twipsOf(m_form->LogText->width()),
                 twipsOf(m_form->LoadProgress->width()), twipsOf(m_form->Line1[0]->width()),
-                twipsOf(m_form->Line1[1]->width()), twipsOf(m_form->Frame1->width())};
+                twipsOf(m_form->Line1[1]->width()),     twipsOf(m_form->Frame1->width())};
     }
 
 private slots:
@@ -61,14 +63,20 @@ private slots:
         QTest::addColumn<QRect>("twips");
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<bool>("visible");
-        QTest::newRow("SelComs") << "SelComs" << "Select Comport" << "Select Communications Port"
-                                 << QRect(0, 60, 1275, 555) << true << true;
-        QTest::newRow("LoadButton") << "LoadButton" << "Download" << "Download data from Controller"
-                                    << QRect(1500, 60, 855, 555) << true << true;
-        QTest::newRow("SaveButton") << "SaveButton" << "Save" << "Save downloaded data" << QRect(2400, 60, 855, 555)
-                                    << false << true;
-        QTest::newRow("QueryButton") << "QueryButton" << "Query Logs" << "Query qty of stored logs on controller"
-                                     << QRect(4980, 60, 1035, 555) << false << false;
+        QTest::newRow("SelComs") << "SelComs"
+                                 << "Select Comport"
+                                 << "Select Communications Port" << QRect(0, 60, 1275, 555) << true << true;
+        QTest::newRow("LoadButton") << "LoadButton"
+                                    << "Download"
+                                    << "Download data from Controller" << QRect(1500, 60, 855, 555) << true
+                                    << true;
+        QTest::newRow("SaveButton") << "SaveButton"
+                                    << "Save"
+                                    << "Save downloaded data" << QRect(2400, 60, 855, 555) << false << true;
+        QTest::newRow("QueryButton") << "QueryButton"
+                                     << "Query Logs"
+                                     << "Query qty of stored logs on controller" << QRect(4980, 60, 1035, 555)
+                                     << false << false;
     }
     void buttons() {
         QFETCH(QString, name);
@@ -81,7 +89,8 @@ private slots:
         QVERIFY(button);
         QCOMPARE(button->text(), caption);
         QCOMPARE(button->toolTip(), tip);
-        QCOMPARE(button->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
+        QCOMPARE(button->geometry(),
+                 QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
         QCOMPARE(button->isEnabled(), enabled);
         QCOMPARE(button->isVisible(), visible);
         QVERIFY(!button->icon().isNull());
@@ -150,8 +159,8 @@ private slots:
         const QList<int> designed = {7515, 7395, 7515, 7500, 7500, 7515};
         QTest::newRow("minimum") << QSize(7650, 7635) << QSize(7650, 7635) << designed;
         QTest::newRow("too narrow snaps back") << QSize(4500, 9000) << QSize(7650, 9000) << designed;
-        QTest::newRow("too low snaps back") << QSize(9000, 3000) << QSize(9000, 7635)
-                                            << QList<int>{8865, 8745, 8865, 8850, 8850, 7515};
+        QTest::newRow("too low snaps back")
+            << QSize(9000, 3000) << QSize(9000, 7635) << QList<int>{8865, 8745, 8865, 8850, 8850, 7515};
         QTest::newRow("9000 wide") << QSize(9000, 8100) << QSize(9000, 8100)
                                    << QList<int>{8865, 8745, 8865, 8850, 8850, 7515};
     }

@@ -17,7 +17,8 @@
 namespace {
 
 const QByteArray kHeader = "RM7 CONTROLLER\r\nKorvane\r\nSite A\r\nUnit 7\r\nLog Entries: 3\r\nFW 1.7\r\n";
-const QByteArray kRecords = "Date,Time,Value\r\n01/11/2026,08:00,1\r\n01/11/2026,08:01,2\r\n01/11/2026,08:02,3\r\n";
+const QByteArray kRecords =
+    "Date,Time,Value\r\n01/11/2026,08:00,1\r\n01/11/2026,08:01,2\r\n01/11/2026,08:02,3\r\n";
 const QByteArray kEnd = "END OF DOWNLOAD\r\n";
 
 // A link as the download command leaves it: reply awaited, commands disabled.
@@ -55,9 +56,9 @@ struct Fixture {
             parts << link.display.panelText(i) << QString::number(int(link.display.panelColour(i)));
         }
         parts << QString::fromLatin1(link.display.logText()) << QString::number(link.display.progress())
-              << QString::number(link.display.commandsEnabled()) << QString::number(link.display.saveEnabled())
-              << op.texts() << QString::number(op.beeps) << QString::number(link.state.ExpectedLines)
-              << QString::number(link.ResponseTimer.isActive());
+              << QString::number(link.display.commandsEnabled())
+              << QString::number(link.display.saveEnabled()) << op.texts() << QString::number(op.beeps)
+              << QString::number(link.state.ExpectedLines) << QString::number(link.ResponseTimer.isActive());
         return parts.join(QLatin1Char('|'));
     }
 };
@@ -99,11 +100,12 @@ private slots:
         QTest::newRow("stray characters before no logs")
             << QByteArray("xyNo log entries!") << QByteArrayList() << "No logs to load.."
             << QStringList{"No logs to load..", "", "", "", ""} << 0;
-        QTest::newRow("stray line feed first") << QByteArray("\nNo log entries!") << QByteArrayList{"\n"} << ""
-                                               << QStringList{"Downloading...", "", "", "", ""} << 0;
+        QTest::newRow("stray line feed first") << QByteArray("\nNo log entries!") << QByteArrayList{"\n"}
+                                               << "" << QStringList{"Downloading...", "", "", "", ""} << 0;
         QTest::newRow("first line with capital N kept whole")
-            << QByteArray("RM7 CONTROLLER NO 42\r\nN2\r\n") << QByteArrayList{"RM7 CONTROLLER NO 42\r\n", "N2\r\n"}
-            << "" << QStringList{"Downloading...", "", "", "", ""} << 0;
+            << QByteArray("RM7 CONTROLLER NO 42\r\nN2\r\n")
+            << QByteArrayList{"RM7 CONTROLLER NO 42\r\n", "N2\r\n"} << ""
+            << QStringList{"Downloading...", "", "", "", ""} << 0;
         QTest::newRow("end only at a line start, in capitals")
             << QByteArray("a\r\nx END OF DOWNLOAD\r\nEnd Of Download\r\n")
             << QByteArrayList{"a\r\n", "x END OF DOWNLOAD\r\n", "End Of Download\r\n"} << ""
@@ -116,8 +118,9 @@ private slots:
             << QByteArrayList{"l1\n", "l2\n", "Log Entries: 7\n", "l4\n", "Date,x\n"} << ""
             << QStringList{"Downloading...", "l1", "Log Entries: 7", "l2", "l4"} << 15;
         QTest::newRow("a second Date, fills them again")
-            << QByteArray(kHeader + "Date,\r\nA\r\nB\r\nLog Entries: 50\r\nC\r\nDate,\r\n") << QByteArrayList() << ""
-            << QStringList{"Downloading...", "A", "Log Entries: 50", "B", "C"} << 58;
+            << QByteArray(kHeader + "Date,\r\nA\r\nB\r\nLog Entries: 50\r\nC\r\nDate,\r\n")
+            << QByteArrayList() << "" << QStringList{"Downloading...", "A", "Log Entries: 50", "B", "C"}
+            << 58;
         QTest::newRow("complete download")
             << QByteArray(kHeader + kRecords + kEnd) << QByteArrayList() << "Download Complete!"
             << QStringList{"Load Complete.", "Site A", "Log Entries: 3", "Unit 7", "FW 1.7"} << 0;
@@ -224,7 +227,9 @@ private slots:
         QTest::newRow("LF alone") << QByteArray("Log Entries: 100\n") << "Log Entries: 100";
         QTest::newRow("CR inside") << QByteArray("a\rb\n") << "a\rb";
         QTest::newRow("empty line") << QByteArray("\n") << "";
-        QTest::newRow("Latin-1") << QByteArray("Temp \xb0" "C\r\n") << QStringLiteral("Temp \u00b0C");
+        QTest::newRow("Latin-1") << QByteArray("Temp \xb0"
+                                               "C\r\n")
+                                 << QStringLiteral("Temp \u00b0C");
     }
     void panelsDropTheLineEnd() {
         QFETCH(QByteArray, line);
@@ -272,7 +277,7 @@ private slots:
 
     void watchdogCountsCompletedLines() {
         Fixture f;
-        watchdogTick(f.link);                 // first tick, no line yet
+        watchdogTick(f.link); // first tick, no line yet
         QCOMPARE(f.op.texts(), QStringList{"No Response from Controller."});
         QCOMPARE(f.op.questions.first().style, 309);
         QCOMPARE(f.op.questions.first().title, QStringLiteral("Controller not Responding!"));
@@ -287,7 +292,7 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             g.feed("line\r\n", 6);
             g.feed("part of a line", 14); // characters alone are no progress ...
-            watchdogTick(g.link);        // ... but the completed line is
+            watchdogTick(g.link);         // ... but the completed line is
         }
         QVERIFY(g.op.questions.isEmpty());
         QCOMPARE(g.link.state.WatchLineCount, 3);

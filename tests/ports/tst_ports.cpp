@@ -52,7 +52,8 @@ private slots:
         QCOMPARE(settings.PortNumber, portNumber);
         QCOMPARE(settings.PortDefaulted, defaulted);
         QCOMPARE(settings.SavePath, QStringLiteral("/data/logs/"));
-        const QByteArray expected = defaulted ? "; site settings\n[DEFAULT]\nComport=1\npath=/data/logs/\n" : file;
+        const QByteArray expected =
+            defaulted ? "; site settings\n[DEFAULT]\nComport=1\npath=/data/logs/\n" : file;
         QCOMPARE(m_env->readIni(), expected);
     }
 
@@ -66,7 +67,8 @@ private slots:
     }
 
     void longValuesAreReadWhole() {
-        const QString folder = QStringLiteral("/media/usb/") + QString(120, QLatin1Char('d')) + QLatin1Char('/');
+        const QString folder =
+            QStringLiteral("/media/usb/") + QString(120, QLatin1Char('d')) + QLatin1Char('/');
         WriteSetting(QStringLiteral("DEFAULT"), QStringLiteral("path"), folder);
         QCOMPARE(ReadSetting(QStringLiteral("default"), QStringLiteral("PATH")), folder);
     }
@@ -80,7 +82,8 @@ private slots:
         QTest::newRow("key added to its section")
             << QByteArray("[DEFAULT]\nComport=1\n\n[Other]\nk=v\n")
             << QByteArray("[DEFAULT]\nComport=1\npath=/new/\n\n[Other]\nk=v\n");
-        QTest::newRow("section added") << QByteArray("[Other]\nk=v") << QByteArray("[Other]\nk=v\n[DEFAULT]\npath=/new/\n");
+        QTest::newRow("section added")
+            << QByteArray("[Other]\nk=v") << QByteArray("[Other]\nk=v\n[DEFAULT]\npath=/new/\n");
         QTest::newRow("empty file") << QByteArray() << QByteArray("[DEFAULT]\npath=/new/\n");
     }
     void iniText() {

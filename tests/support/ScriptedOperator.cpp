@@ -9,9 +9,12 @@ Answer ScriptedOperator::messageBox(const QString& text, int style, const QStrin
         return answers.takeFirst();
     }
     switch (style & 0x0F) {
-    case MsgStyle::YesNo: return Answer::No;
-    case MsgStyle::RetryCancel: return Answer::Cancel;
-    default: return Answer::Ok;
+    case MsgStyle::YesNo:
+        return Answer::No;
+    case MsgStyle::RetryCancel:
+        return Answer::Cancel;
+    default:
+        return Answer::Ok;
     }
 }
 

@@ -23,7 +23,7 @@ public:
     int beeps = 0;
     int portSelections = 0;
     int programEnds = 0;
-    std::function<void()> onPortSelection; // what the operator does in the port dialog
+    std::function<void()> onPortSelection;           // what the operator does in the port dialog
     std::function<void(const Question&)> onQuestion; // runs while a box is "open"
 
     Answer messageBox(const QString& text, int style, const QString& title) override;

@@ -7,11 +7,17 @@ TestEnvironment::TestEnvironment() : m_previous(qgetenv("XDG_CONFIG_HOME")) {
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
 }
 
-TestEnvironment::~TestEnvironment() { qputenv("XDG_CONFIG_HOME", m_previous); }
+TestEnvironment::~TestEnvironment() {
+    qputenv("XDG_CONFIG_HOME", m_previous);
+}
 
-QString TestEnvironment::settingsFolder() const { return m_dir.filePath(QStringLiteral("korvane")) + QLatin1Char('/'); }
+QString TestEnvironment::settingsFolder() const {
+    return m_dir.filePath(QStringLiteral("korvane")) + QLatin1Char('/');
+}
 
-QString TestEnvironment::iniPath() const { return settingsFolder() + QStringLiteral("korvane.ini"); }
+QString TestEnvironment::iniPath() const {
+    return settingsFolder() + QStringLiteral("korvane.ini");
+}
 
 void TestEnvironment::writeIni(const QByteArray& text) const {
     QDir().mkpath(settingsFolder());
@@ -21,7 +27,9 @@ void TestEnvironment::writeIni(const QByteArray& text) const {
     }
 }
 
-QByteArray TestEnvironment::readIni() const { return readFileBytes(iniPath()); }
+QByteArray TestEnvironment::readIni() const {
+    return readFileBytes(iniPath());
+}
 
 QByteArray readFileBytes(const QString& path) {
     QFile file(path);
@@ -30,5 +38,6 @@ QByteArray readFileBytes(const QString& path) {
 
 void TestEnvironment::placeMissingDevice(int comNumber) const {
     QDir().mkpath(settingsFolder() + QStringLiteral("ports"));
-    QFile::link(QStringLiteral("/nonexistent/rm7-device"), settingsFolder() + QStringLiteral("ports/com%1").arg(comNumber));
+    QFile::link(QStringLiteral("/nonexistent/rm7-device"),
+                settingsFolder() + QStringLiteral("ports/com%1").arg(comNumber));
 }
