@@ -4,9 +4,15 @@
 #include "Twips.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+
+// The logo lives in this library's resources, which a static library must register itself.
+static void loadResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace {
 
@@ -42,12 +48,17 @@ Dialog::Dialog(QWidget* parent)
     setWindowIcon(AppIcons::application());
     setModal(true);
     setFixedSize(px(6735), px(3195));
+    // The fixed label boxes are sized for a small dialog font.
+    QFont small = font();
+    small.setPointSizeF(7);
+    setFont(small);
 
     QFrame* frame1 = frame(this, "Frame1", 60, 120, 6555, 2475);
     Logo = new QLabel(frame1);
     Logo->setObjectName(QStringLiteral("Logo"));
     Logo->setFrameShape(QFrame::Box);
     Logo->setGeometry(px(120), px(240), px(2040), px(2025));
+    loadResources();
     Logo->setPixmap(QPixmap(QStringLiteral(":/logo.jpg")));
     Logo->setScaledContents(true);
 
@@ -75,7 +86,7 @@ Dialog::Dialog(QWidget* parent)
     Ok = new QPushButton(QStringLiteral("OK"), this);
     Ok->setObjectName(QStringLiteral("Ok"));
     Ok->setGeometry(px(2400), px(2700), px(1215), px(375));
-    // Neither default nor cancel button: Enter and Escape press it only when it has the focus.
+    // Neither default nor cancel button (see keyPressEvent).
     Ok->setAutoDefault(false);
     Ok->setDefault(false);
     connect(Ok, &QPushButton::clicked, this, &Dialog::Ok_Click);
@@ -83,4 +94,23 @@ Dialog::Dialog(QWidget* parent)
 
 void Dialog::Ok_Click() {
     accept();
+}
+
+void Dialog::keyPressEvent(QKeyEvent* event) {
+    // Enter presses OK only when OK has the focus, and Escape never closes the box: it has no default
+    // and no cancel button.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (Ok->hasFocus()) {
+            Ok->click();
+        }
+        [[fallthrough]];
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        break;
+    }
+    QDialog::keyPressEvent(event);
 }

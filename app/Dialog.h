@@ -17,4 +17,7 @@ public:
     QLabel* Logo = nullptr;
 
     void Ok_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };

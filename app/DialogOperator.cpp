@@ -1,5 +1,6 @@
 #include "DialogOperator.h"
 
+#include "ComsBox.h"
 #include "MainForm.h"
 
 #include <QApplication>
@@ -70,7 +71,8 @@ std::optional<QString> DialogOperator::chooseSaveFile(const SaveFileRequest& req
 }
 
 void DialogOperator::showPortSelection() {
-    // The port selection dialog comes with its own issue; until then there is nothing to show.
+    ComsBox dialog(m_window->comPort(), m_window->settings(), *this, m_window);
+    dialog.exec();
 }
 
 void DialogOperator::endProgram() {

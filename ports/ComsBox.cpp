@@ -1,0 +1,146 @@
+#include "ComsBox.h"
+
+#include "ComPort.h"
+#include "Operator.h"
+#include "PortError.h"
+#include "Settings.h"
+#include "SettingsFile.h"
+#include "TextNumber.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <limits>
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kFirstPort = 1;
+constexpr int kLastPort = 16;
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
+}
+
+// Opens and closes the port numbered n; raises PortError when it cannot.
+void probe(ComPort& port, int number) {
+    port.setCommPort(number);
+    port.setSettings(QStringLiteral("9600,n,8,1"));
+    port.setPortOpen(true);
+    port.setPortOpen(false);
+}
+
+} // namespace
+
+ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint),
+      m_port(port), m_settings(settings), m_op(op) {
+    setObjectName(QStringLiteral("ComsBox"));
+    setWindowTitle(QStringLiteral("COM Port Selection"));
+    setModal(true);
+    setFixedSize(4185 / kTwipsPerPixel, 2865 / kTwipsPerPixel);
+    if (owner != nullptr) {
+        move(owner->frameGeometry().topLeft() + QPoint(1470 / kTwipsPerPixel, 600 / kTwipsPerPixel));
+    }
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(twipsRect(240, 2280, 1215, 375));
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setGeometry(twipsRect(2700, 2280, 1215, 375));
+    ComFrame = new QGroupBox(QStringLiteral("Communications Ports"), this);
+    ComFrame->setObjectName(QStringLiteral("ComFrame"));
+    ComFrame->setGeometry(twipsRect(180, 120, 3735, 1815));
+    ComsCombo = new QComboBox(this);
+    ComsCombo->setObjectName(QStringLiteral("ComsCombo"));
+    ComsCombo->setEditable(true);
+    ComsCombo->setInsertPolicy(QComboBox::NoInsert);
+    ComsCombo->setEditText(QStringLiteral("Select Com Port"));
+    ComsCombo->setGeometry(twipsRect(600, 900, 1515, 315));
+    ComsCombo->hide();
+    TestComs = new QPushButton(QStringLiteral("Test"), this);
+    TestComs->setObjectName(QStringLiteral("TestComs"));
+    TestComs->setGeometry(twipsRect(2460, 900, 915, 315));
+    TestComs->hide();
+    SearchText = new QLabel(QStringLiteral("Searching..."), ComFrame);
+    SearchText->setObjectName(QStringLiteral("SearchText"));
+    SearchText->setGeometry(twipsRect(420, 780, 1215, 315));
+
+    setTabOrder(OKButton, CancelButton);
+    setTabOrder(CancelButton, ComFrame);
+    setTabOrder(ComFrame, ComsCombo);
+    setTabOrder(ComsCombo, TestComs);
+
+    connect(OKButton, &QPushButton::clicked, this, &ComsBox::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &ComsBox::CancelButton_Click);
+    connect(TestComs, &QPushButton::clicked, this, &ComsBox::TestComs_Click);
+    connect(&DisplayTimer, &QTimer::timeout, this, &ComsBox::DisplayTimer_Timer);
+    DisplayTimer.start(500);
+}
+
+std::optional<int> ComsBox::portNumberOf(const QString& text) {
+    if (!text.startsWith(QLatin1String("COM"))) {
+        return std::nullopt;
+    }
+    const double number = roundHalfEven(leadingNumber(QStringView(text).mid(4)));
+    if (number < std::numeric_limits<qint16>::min() || number > std::numeric_limits<qint16>::max()) {
+        return std::nullopt;
+    }
+    return int(number);
+}
+
+void ComsBox::DisplayTimer_Timer() {
+    DisplayTimer.stop();
+    SearchPorts();
+    for (int i = 0; i < ComsCombo->count(); ++i) {
+        if (portNumberOf(ComsCombo->itemText(i)) == m_settings.PortNumber) {
+            ComsCombo->setCurrentIndex(i);
+            break;
+        }
+    }
+    ComsCombo->show();
+    TestComs->show();
+    SearchText->hide();
+}
+
+void ComsBox::SearchPorts() {
+    for (int number = kFirstPort; number <= kLastPort; ++number) {
+        try {
+            probe(m_port, number);
+            ComsCombo->addItem(QStringLiteral("COM") + formatPortNumber(number));
+            // Which device a number stands for tells a USB adapter from a built-in port.
+            ComsCombo->setItemData(ComsCombo->count() - 1, m_port.deviceName(), Qt::ToolTipRole);
+        } catch (const PortError&) {
+        }
+    }
+    // Adding the first entry selects it; the box shows the chosen port, or the invitation to choose.
+    ComsCombo->setCurrentIndex(-1);
+    ComsCombo->setEditText(QStringLiteral("Select Com Port"));
+}
+
+void ComsBox::TestComs_Click() {
+    try {
+        const auto number = portNumberOf(ComsCombo->currentText());
+        if (ComsCombo->currentText().startsWith(QLatin1String("COM")) && !number) {
+            throw PortError(QStringLiteral("No such port"));
+        }
+        probe(m_port, number.value_or(0));
+        m_op.messageBox(QStringLiteral("Coms Port is Available!"), MsgStyle::Ok + MsgStyle::Information,
+                        QStringLiteral("Message"));
+    } catch (const PortError&) {
+        m_op.messageBox(QStringLiteral("Port not available!"), MsgStyle::Ok + MsgStyle::Critical,
+                        QStringLiteral("Warning"));
+    }
+}
+
+void ComsBox::OKButton_Click() {
+    // A text that names no port, or a number beyond what a port number can hold, gives port 1.
+    m_settings.PortNumber = portNumberOf(ComsCombo->currentText()).value_or(1);
+    WriteSetting(QStringLiteral("DEFAULT"), QStringLiteral("Comport"), formatPortNumber(m_settings.PortNumber));
+    accept();
+}
+
+void ComsBox::CancelButton_Click() { reject(); }
