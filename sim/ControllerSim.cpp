@@ -212,7 +212,9 @@ void ControllerSim::pump() {
     }
     m_pacer.stop();
     if (m_hangUpAtEnd) {
-        hangUp();
+        // The lines sent reach the program before the cable is pulled: closing the pty at once would
+        // throw away what it has not read yet.
+        QTimer::singleShot(200, this, &ControllerSim::hangUp);
     } else {
         emit replyFinished();
     }

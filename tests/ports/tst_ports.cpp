@@ -93,23 +93,6 @@ private slots:
         QCOMPARE(IniText::value(after, "Default", "Path"), QByteArray("/new/"));
     }
 
-    void unusableFilesGiveDefaultsAndStayUntouched_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("binary") << QByteArray("\x00\xff\xfe[DEFAULT\x00]\nComport=\x01", 20);
-        QTest::newRow("huge") << QByteArray(3 << 20, 'x');
-    }
-    void unusableFilesGiveDefaultsAndStayUntouched() {
-        QFETCH(QByteArray, content);
-        m_env->writeIni(content);
-        Settings settings;
-        LoadSettings(settings);
-        QCOMPARE(settings.PortNumber, 1);
-        QCOMPARE(settings.SavePath, QString());
-        if (content.size() > (1 << 20)) {
-            QCOMPARE(m_env->readIni(), content); // too large to be ours: never rewritten
-        }
-    }
-
     void numbers_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
