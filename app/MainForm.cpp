@@ -4,7 +4,9 @@
 #include "Dialog.h"
 #include "DownloadCommand.h"
 #include "LogCountQuery.h"
+#include "LogView.h"
 #include "Operator.h"
+#include "ProgressView.h"
 #include "PromptSaveLogs.h"
 #include "ReceiveDispatcher.h"
 #include "ResponseWatchdog.h"
@@ -14,8 +16,6 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QScreen>
 #include <QToolButton>
 #include <exception>
@@ -127,19 +127,13 @@ void MainForm::buildControls() {
 
     MyFrame = displayFrame(client, "MyFrame");
     place(MyFrame, 0, 660, 7515, 5175);
-    LogText = new QPlainTextEdit(MyFrame);
+    LogText = new LogView(MyFrame);
     LogText->setObjectName(QStringLiteral("LogText"));
-    LogText->setReadOnly(true);
-    LogText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    LogText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    LogText->setLineWrapMode(QPlainTextEdit::NoWrap);
     place(LogText, 60, 240, 7395, 4875);
 
-    LoadProgress = new QProgressBar(client);
+    LoadProgress = new ProgressView(client);
     LoadProgress->setObjectName(QStringLiteral("LoadProgress"));
     LoadProgress->setRange(0, 100);
-    LoadProgress->setValue(0);
-    LoadProgress->setTextVisible(false);
     place(LoadProgress, 0, 5880, 7515, 315);
 
     Frame1 = displayFrame(client, "Frame1");
@@ -344,16 +338,21 @@ void MainForm::resizeEvent(QResizeEvent* event) {
 // Draws what the controller link shows; the log box only when its text changed.
 void MainForm::showDisplay() {
     const LinkDisplay& display = m_link.display;
+    // Only what changed is touched: a download redraws many times a second.
     for (int i = 0; i < LinkDisplay::kPanels; ++i) {
         QLineEdit* panel = StatusPanel.at(size_t(i));
-        panel->setText(display.panelText(i));
-        panel->setCursorPosition(0); // show a long line from its start
-        QPalette palette = panel->palette();
+        if (panel->text() != display.panelText(i)) {
+            panel->setText(display.panelText(i));
+            panel->setCursorPosition(0); // show a long line from its start
+        }
         const QColor colour = colourOf(display.panelColour(i), Frame1->palette());
-        palette.setColor(QPalette::Active, QPalette::Base, colour);
-        palette.setColor(QPalette::Inactive, QPalette::Base, colour);
-        palette.setColor(QPalette::Disabled, QPalette::Base, colour);
-        panel->setPalette(palette);
+        if (panel->palette().color(QPalette::Active, QPalette::Base) != colour) {
+            QPalette palette = panel->palette();
+            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+                palette.setColor(group, QPalette::Base, colour);
+            }
+            panel->setPalette(palette);
+        }
     }
     if (display.logRevision() != m_shownLogRevision) {
         m_shownLogRevision = display.logRevision();

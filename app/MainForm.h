@@ -8,12 +8,12 @@
 #include <QMainWindow>
 #include <array>
 
+class LogView;
 class Operator;
+class ProgressView;
 class QAction;
 class QFrame;
 class QLineEdit;
-class QPlainTextEdit;
-class QProgressBar;
 class QToolButton;
 
 // The program's main window: the command buttons, the log box, the progress bar, the status panels and
@@ -34,8 +34,8 @@ public:
     QToolButton* SaveButton = nullptr;
     QToolButton* QueryButton = nullptr;
     QFrame* MyFrame = nullptr;
-    QPlainTextEdit* LogText = nullptr;
-    QProgressBar* LoadProgress = nullptr;
+    LogView* LogText = nullptr;
+    ProgressView* LoadProgress = nullptr;
     QFrame* Frame1 = nullptr;
     std::array<QLineEdit*, LinkDisplay::kPanels> StatusPanel{};
     std::array<QFrame*, 2> Line1{};

@@ -72,7 +72,8 @@ std::vector<std::string> expectedLines(bool query, const std::string& bytes) {
     std::string line;
     for (const char c : bytes) {
         line += c;
-        if (lines.empty() && line.size() >= 15 && line.compare(line.size() - 15, 15, "No log entries!") == 0) {
+        if (lines.empty() && line.size() >= 15 &&
+            line.compare(line.size() - 15, 15, "No log entries!") == 0) {
             break;
         }
         if (c == '\n') {

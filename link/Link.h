@@ -28,4 +28,6 @@ public:
     std::function<void()> PromptSaveLogs;
     // The watchdog's question is open: a tick that falls due meanwhile asks nothing.
     bool watchdogAsking = false;
+    // The window is redrawn once per read; the benchmark sets this to measure a redraw per line instead.
+    bool redrawPerLine = false;
 };

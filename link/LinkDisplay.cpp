@@ -10,13 +10,31 @@ void LinkDisplay::setPanelColour(int index, PanelColour colour) {
     touch();
 }
 
+const QByteArray& LinkDisplay::logText() const {
+    if (m_pendingLines != nullptr) {
+        m_logText = m_pendingLines->lines(m_firstLine, m_lastLine).toByteArray();
+        m_pendingLines = nullptr;
+    }
+    return m_logText;
+}
+
+void LinkDisplay::showLines(const LineStore& store, int first, int last) {
+    m_pendingLines = &store;
+    m_firstLine = first;
+    m_lastLine = last;
+    ++m_logRevision;
+    touch();
+}
+
 void LinkDisplay::setLogText(const QByteArray& text) {
+    m_pendingLines = nullptr;
     m_logText = text;
     ++m_logRevision;
     touch();
 }
 
 void LinkDisplay::appendLogText(QByteArrayView text) {
+    logText();
     m_logText.append(text);
     ++m_logRevision;
     touch();
@@ -44,6 +62,7 @@ void LinkDisplay::release() {
 }
 
 void LinkDisplay::publish() {
+    logText(); // the lines are certain now; the store may change before the window looks
     m_dirty = false;
     emit changed();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineStore.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -22,9 +24,12 @@ public:
     void setPanelColour(int index, PanelColour colour);
 
     // The log box's text, the received bytes as they are.
-    const QByteArray& logText() const { return m_logText; }
+    const QByteArray& logText() const;
     void setLogText(const QByteArray& text);
     void appendLogText(QByteArrayView text);
+    // The log box shows lines first to last of the store. The text is put together when it is next
+    // looked at or published, so a read that stores many lines builds it once, not once per line.
+    void showLines(const LineStore& store, int first, int last);
     // Raised by every change of the log box's text, so a view redraws it only when needed.
     quint64 logRevision() const { return m_logRevision; }
 
@@ -54,7 +59,10 @@ private:
     void touch();
 
     std::array<Panel, kPanels> m_panels;
-    QByteArray m_logText;
+    mutable QByteArray m_logText;
+    mutable const LineStore* m_pendingLines = nullptr;
+    int m_firstLine = 0;
+    int m_lastLine = 0;
     quint64 m_logRevision = 0;
     int m_progress = 0;
     bool m_commandsEnabled = true;

@@ -69,6 +69,6 @@ void RefreshLogWindow(Link& link) {
     if (k <= kLogWindowLines) {
         link.display.appendLogText(lines.line(k));
     } else {
-        link.display.setLogText(lines.lines(k - kLogWindowLines + 1, k).toByteArray());
+        link.display.showLines(lines, k - kLogWindowLines + 1, k);
     }
 }

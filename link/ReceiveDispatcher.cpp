@@ -66,6 +66,9 @@ void receiveReply(Link& link, QByteArrayView input) {
         case ReplyEvent::Line:
             UpdateProgress(link);
             RefreshLogWindow(link);
+            if (link.redrawPerLine) {
+                link.display.publish();
+            }
             break;
         case ReplyEvent::NoLogs:
             finishNoLogs(link);

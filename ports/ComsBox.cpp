@@ -34,8 +34,8 @@ void probe(ComPort& port, int number) {
 } // namespace
 
 ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint),
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_port(port), m_settings(settings), m_op(op) {
     setObjectName(QStringLiteral("ComsBox"));
     setWindowTitle(QStringLiteral("COM Port Selection"));
@@ -139,8 +139,11 @@ void ComsBox::TestComs_Click() {
 void ComsBox::OKButton_Click() {
     // A text that names no port, or a number beyond what a port number can hold, gives port 1.
     m_settings.PortNumber = portNumberOf(ComsCombo->currentText()).value_or(1);
-    WriteSetting(QStringLiteral("DEFAULT"), QStringLiteral("Comport"), formatPortNumber(m_settings.PortNumber));
+    WriteSetting(QStringLiteral("DEFAULT"), QStringLiteral("Comport"),
+                 formatPortNumber(m_settings.PortNumber));
     accept();
 }
 
-void ComsBox::CancelButton_Click() { reject(); }
+void ComsBox::CancelButton_Click() {
+    reject();
+}

@@ -44,7 +44,9 @@ int baudOf(speed_t speed) {
 
 ControllerSim::ControllerSim(SimOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options)) {
-    m_pacer.setInterval(5);
+    // A serial adapter hands on what it received every few milliseconds (a UART at its FIFO trigger, a USB
+    // adapter at its latency timer), not byte by byte.
+    m_pacer.setInterval(10);
     connect(&m_pacer, &QTimer::timeout, this, &ControllerSim::pump);
 }
 
@@ -73,6 +75,7 @@ bool ControllerSim::start() {
     fcntl(m_master, F_SETFD, FD_CLOEXEC);
     fcntl(m_slave, F_SETFD, FD_CLOEXEC);
     m_slavePath = QString::fromLocal8Bit(name);
+    generatedReply(); // made now, so that answering costs no time
     m_readNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
     connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &ControllerSim::onReadable);
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
@@ -139,9 +142,7 @@ void ControllerSim::onReadable() {
         emit commandReceived(command);
         if (isLoad) {
             ++m_downloadRequests;
-            QList<QByteArray> lines =
-                m_options.lines.value_or(m_options.records > 0 ? SimReply::downloadLines(m_options.records)
-                                                               : QList<QByteArray>{SimReply::noLogs()});
+            QList<QByteArray> lines = m_options.lines ? *m_options.lines : generatedReply();
             bool hangUpAtEnd = false;
             if (m_options.hangUpAfterLine >= 0 && m_options.hangUpAfterLine < lines.size()) {
                 lines.resize(m_options.hangUpAfterLine);
@@ -163,7 +164,19 @@ void ControllerSim::onReadable() {
     m_inbox = m_inbox.right(8); // a command may be split across reads
 }
 
+QList<QByteArray> ControllerSim::generatedReply() {
+    if (m_generatedRecords != m_options.records) {
+        m_generatedRecords = m_options.records;
+        m_generated = m_options.records > 0 ? SimReply::downloadLines(m_options.records)
+                                            : QList<QByteArray>{SimReply::noLogs()};
+    }
+    return m_generated;
+}
+
 void ControllerSim::startReply(QList<QByteArray> pieces, bool hangUpAtEnd) {
+    if (!m_options.paced && m_options.lineGapMs == 0) {
+        pieces = {pieces.join()}; // as fast as possible: a few large writes, not one per line
+    }
     m_queue = std::move(pieces);
     m_offset = 0;
     m_hangUpAtEnd = hangUpAtEnd;

@@ -64,6 +64,7 @@ signals:
 
 private:
     void onReadable();
+    QList<QByteArray> generatedReply();
     void startReply(QList<QByteArray> pieces, bool hangUpAtEnd);
     void pump();
     void closePty();
@@ -84,4 +85,6 @@ private:
     QByteArray m_inbox;
     QByteArray m_received;
     int m_downloadRequests = 0;
+    QList<QByteArray> m_generated; // the generated reply for m_generatedRecords, made once
+    int m_generatedRecords = -1;
 };

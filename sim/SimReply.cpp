@@ -11,7 +11,7 @@ QList<QByteArray> downloadLines(int records) {
           << "Unit: RM7-0042\r\n"
           << "Log Entries: " + QByteArray::number(records) + "\r\n"
           << "Firmware: R7305 V1.7\r\n"
-          << "Date,Time,Channel,Event,Value\r\n";
+          << "Date,Time,Channel,Event,Value,Unit,Battery,Status,Sequence\r\n";
     static const char* const kEvents[] = {"LEVEL", "FLOW", "PUMP ON", "PUMP OFF", "ALARM"};
     for (int i = 0; i < records; ++i) {
         const int day = 1 + (i / 1440) % 28;
@@ -20,7 +20,9 @@ QList<QByteArray> downloadLines(int records) {
         line += QByteArray::number(minute / 60).rightJustified(2, '0') + ':' +
                 QByteArray::number(minute % 60).rightJustified(2, '0') + ":00,";
         line += QByteArray::number(1 + i % 4) + ',' + kEvents[i % 5] + ',';
-        line += QByteArray::number((i * 37) % 1000 / 10.0, 'f', 1) + "\r\n";
+        line += QByteArray::number((i * 37) % 1000 / 10.0, 'f', 1) + ",m,";
+        line += QByteArray::number(11.5 + (i % 30) / 10.0, 'f', 1) + "V,OK,";
+        line += QByteArray::number(i + 1).rightJustified(6, '0') + "\r\n";
         lines << line;
     }
     lines << "END OF DOWNLOAD\r\n";

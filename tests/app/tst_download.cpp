@@ -1,7 +1,9 @@
 // Whole downloads through the real window (offscreen) from the simulator on a pty, the operator scripted.
 
 #include "ControllerSim.h"
+#include "LogView.h"
 #include "MainForm.h"
+#include "ProgressView.h"
 #include "ScriptedOperator.h"
 #include "SimReply.h"
 #include "TestEnvironment.h"
@@ -9,8 +11,6 @@
 #include <QAction>
 #include <QDir>
 #include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QScreen>
 #include <QToolButton>
 #include <QtTest>

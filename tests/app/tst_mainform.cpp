@@ -1,6 +1,8 @@
 // The main window: its controls, captions and initial states, its menus and its layout on resize.
 
+#include "LogView.h"
 #include "MainForm.h"
+#include "ProgressView.h"
 #include "ScriptedOperator.h"
 #include "TestEnvironment.h"
 
@@ -8,8 +10,6 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QToolButton>
 #include <QtTest>
 

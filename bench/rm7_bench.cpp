@@ -1,0 +1,341 @@
+// rm7-bench: how fast the program takes a download, measured side by side in one run. Every figure is
+// measured in a process of its own (this command run with --scenario), so each has its own peak memory.
+
+#include "ComPort.h"
+#include "Link.h"
+#include "MainForm.h"
+#include "Operator.h"
+#include "ReceiveDispatcher.h"
+#include "SaveLogs.h"
+#include "Settings.h"
+#include "SimReply.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QToolButton>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kRecords = 10000;
+constexpr int kPacedRecords = 100;
+
+class QuietOperator : public Operator {
+public:
+    Answer messageBox(const QString&, int, const QString&) override { return Answer::Ok; }
+    void beep() override {}
+    std::optional<QString> chooseSaveFile(const SaveFileRequest&) override { return saveAs; }
+    void showPortSelection() override {}
+    void endProgram() override {}
+    QString saveAs;
+};
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long peakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// One scenario's figures, as the child prints them for the parent.
+struct Figures {
+    double wall = 0;
+    double cpu = 0;
+    double value = 0; // the scenario's own figure (MB/s, seconds)
+    long peak = 0;
+};
+
+void report(const Figures& f) {
+    QTextStream(stdout) << "RESULT " << f.wall << ' ' << f.cpu << ' ' << f.value << ' ' << peakKiB()
+                        << Qt::endl;
+}
+
+QByteArray download(int records) {
+    return SimReply::downloadLines(records).join();
+}
+
+// The dispatcher alone over a download held in memory, in reads of a pty's usual size.
+void benchDispatcher() {
+    const QByteArray bytes = download(kRecords);
+    ComPort port;
+    Settings settings;
+    QuietOperator op;
+    Link link(port, settings, op);
+    const int rounds = 50;
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    for (int round = 0; round < rounds; ++round) {
+        link.state.dropLines();
+        link.state.RxBuffer.clear();
+        link.state.replyOver = false;
+        for (qsizetype at = 0; at < bytes.size(); at += 4095) {
+            receiveReply(link,
+                         QByteArrayView(bytes).sliced(at, std::min<qsizetype>(4095, bytes.size() - at)));
+        }
+    }
+    const double wall = clock.nsecsElapsed() / 1e9;
+    report({wall, cpuSeconds() - cpu, double(bytes.size()) * rounds / wall / 1e6});
+}
+
+// rm7-sim in a process of its own, its pty linked as COM 1 in a fresh settings folder.
+class SimProcess {
+public:
+    SimProcess(int records, bool paced) {
+        qputenv("XDG_CONFIG_HOME", m_home.path().toLocal8Bit());
+        const QString settingsFolder = m_home.filePath(QStringLiteral("korvane"));
+        QDir().mkpath(settingsFolder);
+        QFile ini(settingsFolder + QStringLiteral("/korvane.ini"));
+        if (ini.open(QIODevice::WriteOnly)) {
+            ini.write("[DEFAULT]\nComport= 1\n");
+        }
+        QStringList args{QStringLiteral("--records"),  QString::number(records),
+                         QStringLiteral("--settings"), settingsFolder,
+                         QStringLiteral("--com"),      QStringLiteral("1")};
+        if (!paced) {
+            args << QStringLiteral("--fast");
+        }
+        m_process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../sim/rm7-sim"), args);
+        QByteArray said;
+        while (!said.contains("COM 1") && m_process.waitForReadyRead(5000)) {
+            said += m_process.readAll();
+        }
+        device = QString::fromLocal8Bit(said.left(said.indexOf('\n')));
+    }
+    ~SimProcess() {
+        m_process.terminate();
+        m_process.waitForFinished();
+    }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    QString device;
+
+private:
+    QTemporaryDir m_home;
+    QProcess m_process;
+};
+
+// The host's limit: a plain program that asks the same simulator for the download and copies the bytes
+// from its pty to a file, with blocking reads and nothing else.
+void benchCopy() {
+    const qsizetype expected = download(kRecords).size();
+    SimProcess sim(kRecords, false);
+    const int port = ::open(QFile::encodeName(sim.device).constData(), O_RDWR | O_NOCTTY);
+    termios raw{};
+    tcgetattr(port, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(port, TCSANOW, &raw);
+    QTemporaryDir dir;
+    const int out = ::open(QFile::encodeName(dir.filePath(QStringLiteral("copy"))).constData(),
+                           O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    [[maybe_unused]] const auto sent = ::write(port, "*LOAD#", 6);
+    char buffer[4096];
+    for (qsizetype got = 0; got < expected;) {
+        const ssize_t n = ::read(port, buffer, sizeof buffer);
+        if (n <= 0) {
+            break;
+        }
+        [[maybe_unused]] const auto written = ::write(out, buffer, size_t(n));
+        got += n;
+    }
+    const double wall = clock.nsecsElapsed() / 1e9;
+    report({wall, cpuSeconds() - cpu, wall});
+    ::close(out);
+    ::close(port);
+}
+
+// The whole window (offscreen) taking a download from rm7-sim in a process of its own.
+void benchWindow(int records, bool paced, bool redrawPerLine) {
+    SimProcess sim(records, paced);
+    QuietOperator op;
+    MainForm window(op);
+    window.link().redrawPerLine = redrawPerLine;
+    window.show();
+    QCoreApplication::processEvents();
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    window.LoadButton->click();
+    QEventLoop wait;
+    QObject::connect(&window.link().display, &LinkDisplay::changed, &wait, [&] {
+        if (window.link().display.commandsEnabled()) {
+            wait.quit();
+        }
+    });
+    wait.exec();
+    const double wall = clock.nsecsElapsed() / 1e9;
+    report({wall, cpuSeconds() - cpu, double(window.link().state.LineCount())});
+}
+
+void benchSave() {
+    const QList<QByteArray> lines = SimReply::downloadLines(kRecords);
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    QuietOperator op;
+    op.saveAs = dir.filePath(QStringLiteral("out/run.csv"));
+    QDir().mkpath(dir.filePath(QStringLiteral("out")));
+    Settings settings;
+    const LogSource source{int(lines.size()), [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    SaveLogs(source, settings, op);
+    const double wall = clock.nsecsElapsed() / 1e9;
+    report({wall, cpuSeconds() - cpu, wall});
+}
+
+void benchStartUp() {
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    QuietOperator op;
+    MainForm window(op);
+    window.show();
+    QCoreApplication::processEvents();
+    report({0, cpuSeconds(), 0});
+}
+
+struct Row {
+    QString measure;
+    QString figure;
+    QString target;
+    Figures f;
+};
+
+Figures runScenario(const QString& name) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--scenario"), name});
+    child.waitForFinished(600000);
+    const double processWall = clock.nsecsElapsed() / 1e9;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("RESULT ")) {
+            const QList<QByteArray> parts = line.mid(7).split(' ');
+            Figures f{parts[0].toDouble(), parts[1].toDouble(), parts[2].toDouble(), parts[3].toLong()};
+            if (name == u"startup") {
+                f.wall = processWall; // from the start of the process to the window shown
+            }
+            return f;
+        }
+    }
+    QTextStream(stderr) << "rm7-bench: scenario " << name << " gave no result\n";
+    return {};
+}
+
+// The run with the median wall time of several, as one run on a shared machine may be disturbed.
+Figures medianOf(const QString& name, int runs) {
+    QList<Figures> all;
+    for (int run = 0; run < runs; ++run) {
+        all << runScenario(name);
+    }
+    std::sort(all.begin(), all.end(), [](const Figures& a, const Figures& b) { return a.wall < b.wall; });
+    return all.at(all.size() / 2);
+}
+
+QString ms(double seconds) {
+    return QString::number(seconds * 1000, 'f', 1) + QStringLiteral(" ms");
+}
+
+int runAll() {
+    const Figures dispatcher = medianOf(QStringLiteral("dispatcher"), 3);
+    const Figures copy = medianOf(QStringLiteral("copy"), 7);
+    const Figures window = medianOf(QStringLiteral("window"), 7);
+    const Figures perLine = medianOf(QStringLiteral("window-per-line"), 3);
+    const Figures paced = medianOf(QStringLiteral("paced"), 1);
+    const Figures save = medianOf(QStringLiteral("save"), 5);
+    const Figures startup = medianOf(QStringLiteral("startup"), 5);
+
+    const double downloadBytes = double(download(kRecords).size());
+    const double wireSeconds = double(download(kPacedRecords).size()) * 10 / 9600;
+    const QList<Row> rows = {
+        {QStringLiteral("Dispatcher alone, 10,000-line download in memory"),
+         QString::number(dispatcher.value, 'f', 0) + QStringLiteral(" MB/s"), QStringLiteral(">= 50 MB/s"),
+         dispatcher},
+        {QStringLiteral("Plain copy of the same %1 KB from the simulator's pty to a file")
+             .arg(downloadBytes / 1000, 0, 'f', 0),
+         ms(copy.wall), QStringLiteral("(the host's limit)"), copy},
+        {QStringLiteral("Window (offscreen), unpaced 10,000 lines, redraw per read"),
+         ms(window.wall) + QStringLiteral(" = %1x the copy").arg(window.wall / copy.wall, 0, 'f', 1),
+         QStringLiteral("<= 3x the copy"), window},
+        {QStringLiteral("Window, the same with a redraw per line (before)"),
+         ms(perLine.wall) + QStringLiteral(" = %1x the copy").arg(perLine.wall / copy.wall, 0, 'f', 1),
+         QStringLiteral("-"), perLine},
+        {QStringLiteral("Paced at 9600 baud, %1 records, wire time %2")
+             .arg(kPacedRecords)
+             .arg(ms(wireSeconds)),
+         ms(paced.wall) + QStringLiteral(" (+%1), CPU %2%")
+                              .arg(ms(paced.wall - wireSeconds))
+                              .arg(paced.cpu / paced.wall * 100, 0, 'f', 2),
+         QStringLiteral("<= wire + 1% + 100 ms; CPU < 2%"), paced},
+        {QStringLiteral("Saving 10,000 lines"), ms(save.wall), QStringLiteral("-"), save},
+        {QStringLiteral("Start-up to the first window shown"), ms(startup.wall), QStringLiteral("-"),
+         startup},
+    };
+
+    QString table =
+        QStringLiteral("Medians of repeated runs (the paced download runs once).\n\n"
+                       "| measure | figure | target | wall | CPU | peak RSS |\n|---|---|---|---|---|---|\n");
+    for (const Row& row : rows) {
+        table += QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 MB |\n")
+                     .arg(row.measure, row.figure, row.target, ms(row.f.wall), ms(row.f.cpu))
+                     .arg(row.f.peak / 1024.0, 0, 'f', 1);
+    }
+    QTextStream(stdout) << table;
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/results.md");
+    QFile out(path);
+    if (out.open(QIODevice::WriteOnly)) {
+        out.write(table.toUtf8());
+        QTextStream(stdout) << "written to " << path << Qt::endl;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const qsizetype at = args.indexOf(QStringLiteral("--scenario"));
+    if (at < 0 || at + 1 >= args.size()) {
+        return runAll();
+    }
+    const QString scenario = args.at(at + 1);
+    if (scenario == u"dispatcher") {
+        benchDispatcher();
+    } else if (scenario == u"copy") {
+        benchCopy();
+    } else if (scenario == u"window") {
+        benchWindow(kRecords, false, false);
+    } else if (scenario == u"window-per-line") {
+        benchWindow(kRecords, false, true);
+    } else if (scenario == u"paced") {
+        benchWindow(kPacedRecords, true, false);
+    } else if (scenario == u"save") {
+        benchSave();
+    } else if (scenario == u"startup") {
+        benchStartUp();
+    }
+    return 0;
+}
