@@ -76,15 +76,6 @@ private slots:
         QVERIFY(m_op->questions.isEmpty());
     }
 
-    void unlistedPortSelectsNothing() {
-        m_settings.PortNumber = 7;
-        const auto box = searchedBox();
-        QCOMPARE(box->ComsCombo->currentText(), QStringLiteral("Select Com Port"));
-        box->OKButton->click();
-        QCOMPARE(m_settings.PortNumber, 1);
-        QVERIFY(m_env->readIni().contains("Comport= 1\n"));
-    }
-
     void okStoresTheChosenPort_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("portNumber");
@@ -92,7 +83,6 @@ private slots:
         QTest::newRow("COM 5") << "COM 5" << 5 << QByteArray(" 5");
         QTest::newRow("COM5 without the blank") << "COM5" << 0 << QByteArray(" 0");
         QTest::newRow("lower case") << "com 5" << 1 << QByteArray(" 1");
-        QTest::newRow("a bare number") << "5" << 1 << QByteArray(" 1");
         QTest::newRow("COM 2.5") << "COM 2.5" << 2 << QByteArray(" 2");
         QTest::newRow("negative") << "COM -3" << -3 << QByteArray("-3");
         QTest::newRow("beyond 16 bits") << "COM 70000" << 1 << QByteArray(" 1");

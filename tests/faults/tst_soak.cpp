@@ -1,10 +1,7 @@
 // 200 downloads of 500 records in one process, each saved: memory stays where it was after the tenth.
 
-#include "ControllerSim.h"
-#include "MainForm.h"
-#include "ScriptedOperator.h"
 #include "SimReply.h"
-#include "TestEnvironment.h"
+#include "WindowFixture.h"
 
 #include <QFile>
 #include <QToolButton>
@@ -33,15 +30,13 @@ class TestSoak : public QObject {
 
 private slots:
     void manyDownloadsKeepMemoryFlat() {
-        TestEnvironment env;
-        env.writeIni("[DEFAULT]\nComport= 1\n");
-        ControllerSim sim(SimOptions{.records = 500});
-        QVERIFY(sim.start());
-        QVERIFY(sim.placeLink(env.settingsFolder(), 1));
-        ScriptedOperator op;
-        MainForm form(op);
+        WindowFixture w;
+        QVERIFY(w.startSim({.records = 500}));
+        w.form = std::make_unique<MainForm>(w.op);
+        MainForm& form = *w.form;
+        ScriptedOperator& op = w.op;
         const QByteArray expected = SimReply::downloadLines(500).join();
-        const QString name = env.path(QStringLiteral("soak.csv"));
+        const QString name = w.env.path(QStringLiteral("soak.csv"));
         long afterTenth = 0;
         for (int run = 1; run <= 200; ++run) {
             form.LoadButton->click();

@@ -9,7 +9,6 @@
 #include "Settings.h"
 #include "SettingsFile.h"
 #include "TestEnvironment.h"
-#include "TextNumber.h"
 
 #include <QtTest>
 
@@ -91,21 +90,6 @@ private slots:
         QFETCH(QByteArray, after);
         QCOMPARE(IniText::withValue(before, "DEFAULT", "path", "/new/"), after);
         QCOMPARE(IniText::value(after, "Default", "Path"), QByteArray("/new/"));
-    }
-
-    void numbers_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
-        QTest::newRow("blanks between digits") << " 1 0 0" << 100.0;
-        QTest::newRow("sign and fraction") << " -12.5abc" << -12.5;
-        QTest::newRow("no number") << "abc" << 0.0;
-        QTest::newRow("sign alone") << "-" << 0.0;
-        QTest::newRow("second point ends it") << "1.2.3" << 1.2;
-    }
-    void numbers() {
-        QFETCH(QString, text);
-        QFETCH(double, value);
-        QCOMPARE(leadingNumber(text), value);
     }
 
     void comNumbersFindDevices() {
