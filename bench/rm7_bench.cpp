@@ -89,7 +89,7 @@ void benchDispatcher() {
                          QByteArrayView(bytes).sliced(at, std::min<qsizetype>(4095, bytes.size() - at)));
         }
     }
-    const double wall = clock.nsecsElapsed() / 1e9;
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
     report({wall, cpuSeconds() - cpu, double(bytes.size()) * rounds / wall / 1e6});
 }
 
@@ -157,7 +157,7 @@ void benchCopy() {
         [[maybe_unused]] const auto written = ::write(out, buffer, size_t(n));
         got += n;
     }
-    const double wall = clock.nsecsElapsed() / 1e9;
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
     report({wall, cpuSeconds() - cpu, wall});
     ::close(out);
     ::close(port);
@@ -182,7 +182,7 @@ void benchWindow(int records, bool paced, bool redrawPerLine) {
         }
     });
     wait.exec();
-    const double wall = clock.nsecsElapsed() / 1e9;
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
     report({wall, cpuSeconds() - cpu, double(window.link().state.LineCount())});
 }
 
@@ -199,7 +199,7 @@ void benchSave() {
     QElapsedTimer clock;
     clock.start();
     SaveLogs(source, settings, op);
-    const double wall = clock.nsecsElapsed() / 1e9;
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
     report({wall, cpuSeconds() - cpu, wall});
 }
 
@@ -229,7 +229,7 @@ Figures runScenario(const QString& name) {
     clock.start();
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--scenario"), name});
     child.waitForFinished(600000);
-    const double processWall = clock.nsecsElapsed() / 1e9;
+    const double processWall = double(clock.nsecsElapsed()) / 1e9;
     for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
         if (line.startsWith("RESULT ")) {
             const QList<QByteArray> parts = line.mid(7).split(' ');
@@ -300,7 +300,7 @@ int runAll() {
     for (const Row& row : rows) {
         table += QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 MB |\n")
                      .arg(row.measure, row.figure, row.target, ms(row.f.wall), ms(row.f.cpu))
-                     .arg(row.f.peak / 1024.0, 0, 'f', 1);
+                     .arg(double(row.f.peak) / 1024.0, 0, 'f', 1);
     }
     QTextStream(stdout) << table;
     const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/results.md");
@@ -321,7 +321,7 @@ int main(int argc, char* argv[]) {
     if (at < 0 || at + 1 >= args.size()) {
         return runAll();
     }
-    const QString scenario = args.at(at + 1);
+    const QString& scenario = args.at(at + 1);
     if (scenario == u"dispatcher") {
         benchDispatcher();
     } else if (scenario == u"copy") {
