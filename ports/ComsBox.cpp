@@ -6,6 +6,7 @@
 #include "Settings.h"
 #include "SettingsFile.h"
 #include "TextNumber.h"
+#include "Twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,12 +16,11 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 16;
 
 QRect twipsRect(int left, int top, int width, int height) {
-    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
+    return {px(left), px(top), px(width), px(height)};
 }
 
 // Opens and closes the port numbered n; raises PortError when it cannot.
@@ -40,9 +40,9 @@ ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner
     setObjectName(QStringLiteral("ComsBox"));
     setWindowTitle(QStringLiteral("COM Port Selection"));
     setModal(true);
-    setFixedSize(4185 / kTwipsPerPixel, 2865 / kTwipsPerPixel);
+    setFixedSize(px(4185), px(2865));
     if (owner != nullptr) {
-        move(owner->frameGeometry().topLeft() + QPoint(1470 / kTwipsPerPixel, 600 / kTwipsPerPixel));
+        move(owner->frameGeometry().topLeft() + QPoint(px(1470), px(600)));
     }
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
