@@ -119,20 +119,6 @@ private slots:
         }
     }
 
-    void missingPortRetriedThroughThePortDialog() {
-        QVERIFY(w->startSim({.records = 5}, 2));
-        w->env.placeMissingDevice(1); // the stored port
-        QVERIFY(w->openWindow());
-        w->op.answers = {Answer::Retry};
-        w->op.onPortSelection = [this] { w->form->settings().PortNumber = 2; };
-        w->form->LoadButton->click();
-        QCOMPARE(w->op.texts().first(), QStringLiteral("Coms Port not available!"));
-        QCOMPARE(w->op.portSelections, 1);
-        QTRY_VERIFY(w->idle());
-        QCOMPARE(w->op.texts().last(), QStringLiteral("Download Complete!"));
-        QCOMPARE(w->link().state.LineCount(), 13);
-    }
-
     void missingPortCancelledEndsTheProgram() {
         w->env.placeMissingDevice(1);
         QVERIFY(w->openWindow());
@@ -157,6 +143,8 @@ private slots:
         QCOMPARE(readFileBytes(second), readFileBytes(first));
         QCOMPARE(w->link().state.LogsSaved, 1);
         QCOMPARE(w->op.saveRequests[1].folder, w->env.configHome() + QLatin1Char('/'));
+        QCOMPARE(w->op.saveRequests[1].title, QStringLiteral("Save Downloaded data"));
+        QCOMPARE(w->op.saveRequests[1].filter, QStringLiteral("CSV files (*.csv)"));
         QVERIFY(
             w->env.readIni().contains("path=" + w->env.path(QStringLiteral("copy/")).toLocal8Bit() + '\n'));
         // No question before the next download: this one was saved.

@@ -71,30 +71,6 @@ private slots:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
-    void everyByteValueRoundTrips() {
-        QByteArrayList lines;
-        for (int b = 0; b < 256; b += 16) {
-            QByteArray line;
-            for (int i = b; i < b + 16; ++i) {
-                line += char(i);
-            }
-            lines << line + "\r\n";
-        }
-        lines << "END OF DOWNLOAD\r\n";
-        ScriptedOperator op;
-        const QString name = m_env->path(QStringLiteral("bytes"));
-        op.saveFiles = {name};
-        Settings settings;
-        QCOMPARE(SaveLogs(sourceOf(lines), settings, op), SaveResult::Saved);
-        QCOMPARE(readFileBytes(name), lines.join());
-        QVERIFY(op.questions.isEmpty());
-        QCOMPARE(op.saveRequests.first().title, QStringLiteral("Save Downloaded data"));
-        QCOMPARE(op.saveRequests.first().filter, QStringLiteral("CSV files (*.csv)"));
-        const QString folder = m_env->configHome() + QLatin1Char('/');
-        QCOMPARE(settings.SavePath, folder);
-        QCOMPARE(ReadSetting(QStringLiteral("DEFAULT"), QStringLiteral("path")), folder);
-    }
-
     void refusedCharacters_data() {
         QTest::addColumn<QString>("fileName");
         for (const char* name :
