@@ -7,8 +7,6 @@
 #include "Operator.h"
 #include "ReplyScanner.h"
 
-#include <QApplication>
-
 namespace {
 
 void finishNoLogs(Link& link) {
