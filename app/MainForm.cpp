@@ -210,7 +210,6 @@ void MainForm::Form_Load() {
     m_link.state.dropLines();
     m_link.state.RxBuffer.clear();
     m_link.display.setSaveEnabled(false);
-    showDisplay();
 }
 
 void MainForm::Form_Activate() {
