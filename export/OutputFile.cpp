@@ -49,6 +49,7 @@ int OutputFile::OpenOutputFile(const QString& name) {
             m_fd =
                 ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
             if (m_fd >= 0) {
+                m_written = 0;
                 return 1;
             }
             systemError = errno;
@@ -68,14 +69,14 @@ int OutputFile::OpenOutputFile(const QString& name) {
 
 int OutputFile::WriteLogLine() {
     for (;;) {
-        const off_t lineStart = ::lseek(m_fd, 0, SEEK_CUR);
         const int systemError = writeAll(m_fd, CsvLine);
         if (systemError == 0) {
+            m_written += CsvLine.size();
             return 1;
         }
         // A line cut short would read as a record of its own: the file keeps only whole lines.
-        if (lineStart >= 0 && ::ftruncate(m_fd, lineStart) == 0) {
-            ::lseek(m_fd, lineStart, SEEK_SET);
+        if (::ftruncate(m_fd, off_t(m_written)) == 0) {
+            ::lseek(m_fd, off_t(m_written), SEEK_SET);
         }
         if (ReportFileError(FileError::fromSystemError(systemError), QString(), m_op) != 0) {
             return 0;

@@ -25,5 +25,6 @@ public:
 
 private:
     int m_fd = -1;
+    qint64 m_written = 0; // bytes of the whole lines written so far
     Operator& m_op;
 };
