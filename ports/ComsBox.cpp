@@ -123,11 +123,14 @@ void ComsBox::SearchPorts() {
 
 void ComsBox::TestComs_Click() {
     try {
-        const auto number = portNumberOf(ComsCombo->currentText());
-        if (ComsCombo->currentText().startsWith(QLatin1String("COM")) && !number) {
+        // A text that does not begin with "COM" tests port 0, which fails like any missing port.
+        const QString text = ComsCombo->currentText();
+        const auto number =
+            text.startsWith(QLatin1String("COM")) ? portNumberOf(text) : std::optional<int>(0);
+        if (!number) {
             throw PortError(QStringLiteral("No such port"));
         }
-        probe(m_port, number.value_or(0));
+        probe(m_port, *number);
         m_op.messageBox(QStringLiteral("Coms Port is Available!"), MsgStyle::Ok + MsgStyle::Information,
                         QStringLiteral("Message"));
     } catch (const PortError&) {
