@@ -5,6 +5,7 @@
 #include "DownloadCommand.h"
 #include "LogCountQuery.h"
 #include "LogView.h"
+#include "Logging.h"
 #include "Operator.h"
 #include "ProgressView.h"
 #include "PromptSaveLogs.h"
@@ -88,8 +89,8 @@ QColor colourOf(PanelColour colour, const QPalette& palette) {
 
 } // namespace
 
-MainForm::MainForm(Operator& op, QWidget* parent)
-    : QMainWindow(parent), m_op(op), m_link(m_comPort, m_settings, op) {
+MainForm::MainForm(Operator& op, ComPort& port, Settings& settings, QWidget* parent)
+    : QMainWindow(parent), m_op(op), m_comPort(port), m_settings(settings), m_link(port, settings, op) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral(" RM7 Controller Download Utility"));
     setWindowIcon(AppIcons::application());
@@ -227,7 +228,8 @@ void MainForm::showPortSelectionAtStart() {
             m_op.showPortSelection();
             m_settings.PortDefaulted = 0;
             return;
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            qCWarning(lcPort) << "the port dialog failed at start-up:" << error.what();
             const Answer answer =
                 m_op.messageBox(QStringLiteral("Port Already Open"),
                                 MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));

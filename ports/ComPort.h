@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ControllerWire.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 #include <QSerialPort>
 
@@ -26,7 +29,7 @@ public:
     void setPortOpen(bool open);
 
     // Sends the bytes unchanged. A write the device refuses counts as a hang-up.
-    void Output(const QByteArray& bytes);
+    void Output(QByteArrayView bytes);
     // Every byte received and not yet read.
     QByteArray Input();
     int CommEvent() const { return m_event; }
@@ -43,6 +46,6 @@ private:
 
     QSerialPort m_port;
     int m_commPort = 1;
-    QString m_settings = QStringLiteral("9600,n,8,1");
+    QString m_settings = QString::fromLatin1(ControllerWire::kLineSettings);
     int m_event = NoEvent;
 };
