@@ -315,8 +315,9 @@ void MainForm::PromptSaveLogs() {
 }
 
 SaveResult MainForm::SaveLogs() {
-    const LineStore& lines = m_link.state.LogLines;
-    const LogSource source{m_link.state.LineCount(), [&lines](int k) { return lines.line(k); }};
+    const LinkState& state = m_link.state;
+    const LogSource source{[&state] { return state.LineCount(); },
+                           [&state](int k) { return state.LogLines.line(k); }};
     const SaveResult result = ::SaveLogs(source, m_settings, m_op);
     if (result == SaveResult::Saved) {
         m_link.state.LogsSaved = 1;

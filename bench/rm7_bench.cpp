@@ -179,7 +179,8 @@ void benchSave() {
     op.saveAs = dir.filePath(QStringLiteral("out/run.csv"));
     QDir().mkpath(dir.filePath(QStringLiteral("out")));
     Settings settings;
-    const LogSource source{int(lines.size()), [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
+    const LogSource source{[&lines] { return int(lines.size()); },
+                           [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
     clock.start();

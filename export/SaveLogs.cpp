@@ -28,7 +28,7 @@ SaveResult SaveLogs(const LogSource& logs, Settings& settings, Operator& op) {
     if (file.OpenOutputFile(name) != FileStep::Done) {
         return SaveResult::Failed;
     }
-    const int count = logs.count;
+    const int count = logs.count();
     for (int i = 1; i <= count; ++i) {
         file.CsvLine = logs.line(i).toByteArray();
         if (file.WriteLogLine() != FileStep::Done) {

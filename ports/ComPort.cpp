@@ -146,6 +146,13 @@ QByteArray ComPort::Input() {
     return m_port.isOpen() ? m_port.readAll() : QByteArray();
 }
 
+void ComPort::discardInput() {
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::Input);
+        m_port.readAll();
+    }
+}
+
 void ComPort::raise(Event event) {
     m_event = event;
     emit OnComm();

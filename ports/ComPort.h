@@ -32,6 +32,8 @@ public:
     void Output(QByteArrayView bytes);
     // Every byte received and not yet read.
     QByteArray Input();
+    // Drops whatever the port holds unread, in the system's buffer and in its own.
+    void discardInput();
     int CommEvent() const { return m_event; }
 
     // The device that the current CommPort stands for.
