@@ -221,25 +221,29 @@ void MainForm::centreOnScreen() {
 }
 
 void MainForm::Form_Activate() {
-    if (!m_activatedBefore) {
+    if (m_askingAtActivation) {
+        return;
+    }
+    const bool first = !m_activatedBefore;
+    if (first) {
         // By now the window manager has put its frame around the window: centre it again by its outer size.
         m_activatedBefore = true;
         centreOnScreen();
     }
-    if (m_settings.PortDefaulted == 0 || m_askingAtActivation) {
-        return;
-    }
     m_askingAtActivation = true;
-    showPortSelectionAtStart();
+    const bool going = m_settings.PortDefaulted == 0 || showPortSelectionAtStart();
+    if (first && going) {
+        offerRecoveredDownload();
+    }
     m_askingAtActivation = false;
 }
 
-void MainForm::showPortSelectionAtStart() {
+bool MainForm::showPortSelectionAtStart() {
     for (;;) {
         try {
             m_op.showPortSelection();
             m_settings.PortDefaulted = 0;
-            return;
+            return true;
         } catch (const std::exception& error) {
             qCWarning(lcPort) << "the port dialog failed at start-up:" << error.what();
             const Answer answer =
@@ -247,7 +251,7 @@ void MainForm::showPortSelectionAtStart() {
                                 MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
             if (answer != Answer::Retry) {
                 endProgramSavingFirst(m_link);
-                return;
+                return false;
             }
         }
     }
@@ -322,7 +326,10 @@ void MainForm::closeEvent(QCloseEvent* event) {
 }
 
 void MainForm::PromptSaveLogs() {
-    ::PromptSaveLogs([this] { return SaveLogs(); }, m_op);
+    // No gives the lines up; a Cancel in the Save dialog leaves the recovery copy for the next start.
+    if (::PromptSaveLogs([this] { return SaveLogs(); }, m_op) == PromptOutcome::Declined) {
+        m_link.recovery.remove();
+    }
     m_link.state.dropLines();
 }
 
@@ -333,8 +340,39 @@ SaveResult MainForm::SaveLogs() {
     const SaveResult result = ::SaveLogs(source, m_settings, m_op);
     if (result == SaveResult::Saved) {
         m_link.state.LogsSaved = 1;
+        m_link.recovery.remove();
     }
     return result;
+}
+
+void MainForm::offerRecoveredDownload() {
+    const auto found = RecoveryCopy::find();
+    if (!found) {
+        return;
+    }
+    LineStore lines;
+    for (qsizetype begin = 0; begin < found->lines.size();) {
+        const qsizetype end = found->lines.indexOf('\n', begin) + 1;
+        lines.append(QByteArrayView(found->lines).sliced(begin, end - begin));
+        begin = end;
+    }
+    const LogSource source{[&lines] { return lines.count(); }, [&lines](int k) { return lines.line(k); }};
+    const QString text = QStringLiteral("%1 lines downloaded on %2 were not saved.\r\nSave them now?")
+                             .arg(found->count)
+                             .arg(found->written.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    while (m_op.messageBox(text, MsgStyle::YesNo + MsgStyle::Exclamation,
+                           QStringLiteral("Unsaved Download")) == Answer::Yes) {
+        switch (::SaveLogs(source, m_settings, m_op)) {
+        case SaveResult::Saved:
+            RecoveryCopy::discardFound();
+            return;
+        case SaveResult::Cancelled:
+            return; // offered again at the next start
+        case SaveResult::Failed:
+            break; // asked again, as after a failed save of a download
+        }
+    }
+    RecoveryCopy::discardFound();
 }
 
 void MainForm::changeEvent(QEvent* event) {

@@ -64,6 +64,8 @@ public:
     // Offers to save the stored lines; afterwards they count as gone.
     void PromptSaveLogs();
     SaveResult SaveLogs();
+    // At start-up: offers to save the lines a download left in its recovery copy, when they were not saved.
+    void offerRecoveredDownload();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -75,7 +77,8 @@ private:
     void buildMenus();
     void routeEvents();
     void showDisplay();
-    void showPortSelectionAtStart();
+    // False when the operator ended the program instead.
+    bool showPortSelectionAtStart();
     void centreOnScreen();
 
     Operator& m_op;

@@ -55,6 +55,7 @@ void endProgramSavingFirst(Link& link) {
 void endExchange(Link& link, ExchangeEnd end) {
     link.state.replyOver = true;
     link.ResponseTimer.stop();
+    link.recovery.finish(link.state.LogLines);
     qCInfo(lcLink) << (link.state.CommandMode == CommandModes::Download ? "download" : "log-count query")
                    << "ended:" << nameOf(end) << '-' << link.state.LineCount() << "lines";
     if (link.onExchangeEnd) {

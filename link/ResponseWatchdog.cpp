@@ -26,6 +26,7 @@ void retryDownload(Link& link) {
         return;
     }
     state.dropLines();
+    link.recovery.restart();
     state.WatchLineCount = 0;
     link.display.setLogText({});
 }

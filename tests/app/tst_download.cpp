@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QScreen>
 #include <QToolButton>
@@ -302,6 +303,71 @@ private slots:
         QCOMPARE(w->op.questions.first().title, QStringLiteral("Warning!!"));
         QCOMPARE(readFileBytes(name), SimReply::downloadLines(50).mid(0, 20).join());
         QCOMPARE(w->op.programEnds, 2);
+    }
+
+    // The recovery copy follows the download byte for byte; it goes when the lines are saved, or when the
+    // operator answers No to saving them.
+    void recoveryCopyLastsUntilSavedOrGivenUp_data() {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("saved") << "save";
+        QTest::newRow("No at Exit") << "exit";
+        QTest::newRow("Yes at Exit, Cancel in the Save dialog") << "exit, cancel";
+    }
+    void recoveryCopyLastsUntilSavedOrGivenUp() {
+        QFETCH(QString, then);
+        QVERIFY(w->startSim({.records = 40}));
+        QVERIFY(w->openWindow());
+        w->form->LoadButton->click();
+        QTRY_VERIFY(w->idle());
+        const QString copy = w->env.stateFolder() + QStringLiteral("recovery.csv");
+        QCOMPARE(readFileBytes(copy), SimReply::downloadLines(40).join());
+        if (then == u"save") {
+            w->op.saveFiles = {w->env.path(QStringLiteral("kept.csv"))};
+            w->form->SaveButton->click();
+        } else {
+            w->op.answers = {then == u"exit" ? Answer::No : Answer::Yes};
+            w->form->ExitMenu->trigger();
+        }
+        QCOMPARE(QFile::exists(copy), then == u"exit, cancel");
+    }
+
+    // At start-up a download left unsaved (the program was killed) is offered: Yes saves its lines byte for
+    // byte through the usual Save dialog, No gives them up, Cancel in the Save dialog keeps them for the
+    // next start.
+    void leftoverDownloadIsOfferedAtStartUp_data() {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("chooseFile");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("Yes") << Answer::Yes << true << false;
+        QTest::newRow("No") << Answer::No << false << false;
+        QTest::newRow("Yes, then Cancel") << Answer::Yes << false << true;
+    }
+    void leftoverDownloadIsOfferedAtStartUp() {
+        QFETCH(Answer, answer);
+        QFETCH(bool, chooseFile);
+        QFETCH(bool, kept);
+        const QByteArray lines = SimReply::downloadLines(30).mid(0, 17).join();
+        QDir().mkpath(w->env.stateFolder());
+        const QString copy = w->env.stateFolder() + QStringLiteral("recovery.csv");
+        QFile file(copy);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lines + "01/11/2026,00:1"); // killed in the middle of a line
+        file.close();
+        const QString when = QFileInfo(copy).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        const QString name = w->env.path(QStringLiteral("recovered.csv"));
+        w->op.answers = {answer};
+        w->op.saveFiles = {chooseFile ? std::optional<QString>(name) : std::nullopt};
+        QVERIFY(w->openWindow());
+        w->form->Form_Activate();
+        QCOMPARE(
+            w->op.texts(),
+            QStringList{
+                QStringLiteral("17 lines downloaded on %1 were not saved.\r\nSave them now?").arg(when)});
+        QCOMPARE(w->op.questions.first().style, 52);
+        QCOMPARE(readFileBytes(name), chooseFile ? lines : QByteArray());
+        QCOMPARE(QFile::exists(copy), kept);
+        w->form->Form_Activate(); // asked once, at the first activation
+        QCOMPARE(w->op.questions.size(), 1);
     }
 
     void startUp() {

@@ -7,6 +7,7 @@
 #include "LiveDisplay.h"
 #include "OpenPort.h"
 #include "ReceiveDispatcher.h"
+#include "RecoveryCopy.h"
 #include "ResponseWatchdog.h"
 #include "ScriptedOperator.h"
 #include "Settings.h"
@@ -268,6 +269,64 @@ private slots:
         g.feed("still the same line", 19);
         watchdogTick(g.link);
         QCOMPARE(g.op.questions.size(), 1);
+    }
+
+    // The recovery copy holds every stored line, byte for byte, and only whole lines: a line still arriving
+    // is not in it. A download's end brings it to the disk; an empty copy is removed.
+    void recoveryCopyHoldsTheStoredLines() {
+        Fixture f;
+        f.link.recovery.restart();
+        const QByteArray sent = kHeader + kRecords;
+        f.feed(sent + "01/11/2026,08:03", 7);
+        QCOMPARE(f.link.state.LineCount(), 10);
+        f.link.recovery.finish(f.link.state.LogLines);
+        QCOMPARE(readFileBytes(RecoveryCopy::path()), sent);
+        const auto found = RecoveryCopy::find();
+        QVERIFY(found);
+        QCOMPARE(found->lines, sent);
+        QCOMPARE(found->count, 10);
+
+        f.link.recovery.restart(); // a download that brought no line leaves nothing to recover
+        f.link.recovery.finish(f.link.state.LogLines = LineStore());
+        QVERIFY(!QFile::exists(RecoveryCopy::path()));
+    }
+
+    // What an earlier run left: only its whole lines are offered; a copy without one is removed.
+    void leftoverRecoveryCopies_data() {
+        QTest::addColumn<QByteArray>("left");
+        QTest::addColumn<int>("count");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("no whole line") << QByteArray("\x01\xff garbage without an end") << 0;
+        QTest::newRow("cut off mid-line") << QByteArray("a,1\r\nb,2\r\nc,") << 2;
+        QTest::newRow("binary lines") << QByteArray("\0\xff\n\x80\n", 5) << 2;
+    }
+    void leftoverRecoveryCopies() {
+        QFETCH(QByteArray, left);
+        QFETCH(int, count);
+        TestEnvironment env;
+        QDir().mkpath(env.stateFolder());
+        QFile file(RecoveryCopy::path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(left);
+        file.close();
+        const auto found = RecoveryCopy::find();
+        QCOMPARE(found.has_value(), count > 0);
+        QCOMPARE(QFile::exists(RecoveryCopy::path()), count > 0);
+        if (found) {
+            QCOMPARE(found->count, count);
+            QCOMPARE(found->lines, left.left(left.lastIndexOf('\n') + 1));
+        }
+    }
+
+    // A copy that cannot be written never stops the download: the reason is logged once.
+    void unwritableRecoveryCopyLetsTheDownloadGoOn() {
+        Fixture f;
+        qputenv("XDG_STATE_HOME", "/proc/rm7-no-such-folder"); // not writable, even for root
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("without a recovery copy")));
+        f.link.recovery.restart();
+        f.feed(kHeader + kRecords + kEnd, 9);
+        QCOMPARE(f.link.state.LineCount(), 11);
+        QCOMPARE(f.op.texts(), QStringList{"Download Complete!"});
     }
 
     void watchdogAsksOnceWhileItsBoxIsOpen() {
