@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QtTest>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -76,6 +77,18 @@ private slots:
         // Nothing written: the socket is still there, and no file beside it.
         QVERIFY(!QFileInfo(m_name).isFile());
         QCOMPARE(QDir(m_env->path(QString())).entryList(QDir::Files), QStringList());
+    }
+
+    // A FIFO that nobody reads would hold the save (and the window) in open() for good: it is reported as
+    // an unavailable device instead.
+    void fifoWithoutAReaderDoesNotHang() {
+        const QString fifo = m_env->path(QStringLiteral("pipe.csv"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        ScriptedOperator op;
+        op.saveFiles = {fifo};
+        Settings settings;
+        QCOMPARE(SaveLogs(sampleSource(), settings, op), SaveResult::Failed);
+        QCOMPARE(op.texts(), QStringList{"That device appears to be unavailable.\r\n Accessing: " + fifo});
     }
 
     void retryOpensOnceTheDeviceIsBack() {
