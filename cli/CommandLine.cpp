@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include "ExitCode.h"
+#include "UnattendedRun.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -8,7 +11,8 @@
 namespace {
 
 // Every spelling the parser accepts for the program's own options.
-constexpr std::string_view kOwnOptions[] = {"-h", "--help", "--help-all", "-v", "--version"};
+constexpr std::string_view kOwnOptions[] = {"-h",         "--help",  "--help-all", "-v",     "--version",
+                                            "--download", "--count", "--port",     "--quiet"};
 
 bool isOwnOption(std::string_view argument) {
     const std::size_t equals = argument.find('=');
@@ -19,6 +23,29 @@ bool isOwnOption(std::string_view argument) {
         if (argument == option) {
             return true;
         }
+    }
+    return false;
+}
+
+int usageError(const QString& text) {
+    QTextStream(stderr) << "rm7-download: " << text << '\n' << "Try 'rm7-download --help'.\n";
+    return ExitCode::kUsage;
+}
+
+// "--port" takes a COM number (as in the port dialog) or a device path used as it is.
+bool readPort(const QString& value, RunRequest& request) {
+    bool isNumber = false;
+    const int number = value.toInt(&isNumber);
+    if (isNumber) {
+        if (number < 1) {
+            return false;
+        }
+        request.comNumber = number;
+        return true;
+    }
+    if (value.contains(QLatin1Char('/'))) {
+        request.devicePath = value;
+        return true;
     }
     return false;
 }
@@ -44,15 +71,29 @@ void describeApplication() {
 
 int run(QCoreApplication& app) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Downloads the log of an RM7 controller over a serial port.\n"
-                       "Without options it opens its window."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Downloads the log of an RM7 controller over a serial port.\n"
+        "Without options it opens its window.\n"
+        "\n"
+        "Exit status: 0 done, 1 other failure, 2 usage, 3 port not available, 4 no log entries,\n"
+        "5 controller silent, 6 file error, 128+N stopped by signal N."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption download(QStringLiteral("download"),
+                                      QStringLiteral("Download the log into <file> without a window "
+                                                     "(- for standard output)."),
+                                      QStringLiteral("file"));
+    const QCommandLineOption count(QStringLiteral("count"),
+                                   QStringLiteral("Print how many logs the controller holds."));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("COM number or device path instead of the port in "
+                                                 "korvane.ini."),
+                                  QStringLiteral("n|device"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Print no progress."));
+    parser.addOptions({download, count, port, quiet});
+
     if (!parser.parse(app.arguments())) {
-        QTextStream(stderr) << "rm7-download: " << parser.errorText() << '\n'
-                            << "Try 'rm7-download --help'.\n";
-        return kUsageError;
+        return usageError(parser.errorText());
     }
     if (parser.isSet(QStringLiteral("help-all"))) {
         parser.process(app); // shows the help with Qt's own options and exits
@@ -63,7 +104,27 @@ int run(QCoreApplication& app) {
     if (parser.isSet(QStringLiteral("version"))) {
         parser.showVersion();
     }
-    return 0;
+    if (!parser.positionalArguments().isEmpty()) {
+        return usageError(
+            QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+    }
+    if (parser.isSet(download) == parser.isSet(count)) {
+        return usageError(QStringLiteral("give either --download FILE or --count."));
+    }
+
+    RunRequest request;
+    request.kind = parser.isSet(download) ? RunRequest::Kind::Download : RunRequest::Kind::Count;
+    request.file = parser.value(download);
+    request.quiet = parser.isSet(quiet);
+    if (request.kind == RunRequest::Kind::Download && request.file.isEmpty()) {
+        return usageError(QStringLiteral("--download needs a file name."));
+    }
+    if (parser.isSet(port) && !readPort(parser.value(port), request)) {
+        return usageError(
+            QStringLiteral("--port takes a COM number or a device path, not '%1'.").arg(parser.value(port)));
+    }
+    UnattendedRun run(request);
+    return run.exec();
 }
 
 } // namespace CommandLine

@@ -2,13 +2,10 @@
 
 class QCoreApplication;
 
-// The program's command line. Any of its own options makes rm7-download work without a window (print
-// help or the version, and exit); without them the window starts as it always has, and whatever else
-// is on the line is left to the toolkit.
+// The program's command line. Any of its own options makes rm7-download work without a window (help,
+// version, a download or a log-count query); without them the window starts as it always has, and
+// whatever else is on the line is left to the toolkit.
 namespace CommandLine {
-
-// Exit code for a command line that cannot be understood.
-inline constexpr int kUsageError = 2;
 
 // True when the arguments hold one of the program's own options.
 bool wanted(int argc, const char* const* argv);
