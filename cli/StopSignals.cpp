@@ -1,6 +1,9 @@
 #include "StopSignals.h"
 
+#include "Logging.h"
+
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,7 +21,7 @@ void onSignal(int signalNumber) {
 
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {
     if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        // TODO log
+        qCWarning(lcLink) << "no pipe for SIGINT and SIGTERM:" << qt_error_string(errno);
         return;
     }
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);

@@ -3,7 +3,7 @@
 #include "DownloadCommand.h"
 #include "ExitCode.h"
 #include "LogCountQuery.h"
-#include "PortError.h"
+#include "Logging.h"
 #include "ReceiveDispatcher.h"
 #include "ResponseWatchdog.h"
 #include "StopSignals.h"
@@ -21,34 +21,15 @@ void complain(const QString& text) {
     std::fflush(stderr);
 }
 
-// Why the port cannot be opened, in the port's own words: the same attempt as the link's, made once
-// more after it failed (by then the link has given up and closed its port).
-QString portReason(ComPort& port, int comNumber) {
-    try {
-        port.setPortOpen(false);
-        port.setCommPort(comNumber);
-        port.setPortOpen(true);
-        port.setPortOpen(false);
-    } catch (const PortError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return QStringLiteral("%1 could not be opened").arg(port.deviceName());
-}
-
 } // namespace
 
 UnattendedRun::UnattendedRun(RunRequest request, QObject* parent)
     : QObject(parent), m_request(std::move(request)), m_link(m_port, m_settings, m_op),
       m_progress(m_request.kind == RunRequest::Kind::Download ? ProgressReport::styleFor(m_request.quiet)
                                                               : ProgressReport::Style::None) {
-    connect(&m_port, &ComPort::OnComm, this, [this] {
-        receiveFromPort(m_link);
-        onExchangeStep();
-    });
-    connect(&m_link.ResponseTimer, &QTimer::timeout, this, [this] {
-        watchdogTick(m_link);
-        onExchangeStep();
-    });
+    connect(&m_port, &ComPort::OnComm, this, [this] { receiveFromPort(m_link); });
+    connect(&m_link.ResponseTimer, &QTimer::timeout, this, [this] { watchdogTick(m_link); });
+    m_link.onExchangeEnd = [this](ExchangeEnd end) { onExchangeEnd(end); };
     m_tick.setInterval(kTickMs);
     connect(&m_tick, &QTimer::timeout, this, &UnattendedRun::onTick);
 }
@@ -76,12 +57,13 @@ int UnattendedRun::exec() {
     } else {
         startLogCountQuery(m_link);
     }
-    m_started = true;
-    if (m_link.ResponseTimer.isActive()) {
+    // The port did not open when the program asked to end instead; otherwise wait for the exchange's end.
+    if (!m_op.endRequested && !m_end) {
         m_tick.start();
         m_loop.exec();
         m_tick.stop();
     }
+    m_link.ResponseTimer.stop();
     m_port.setPortOpen(false);
     if (m_request.kind == RunRequest::Kind::Download) {
         m_progress.finish(figures());
@@ -101,18 +83,17 @@ bool UnattendedRun::prepareOutput() {
     return true;
 }
 
-void UnattendedRun::onExchangeStep() {
-    // A finished download forgets the header's count; the report still wants it.
+void UnattendedRun::onExchangeEnd(ExchangeEnd end) {
+    m_end = end;
     if (m_link.state.ExpectedLines > 0) {
-        m_expected = m_link.state.ExpectedLines;
+        m_expected = m_link.state.ExpectedLines; // the finish forgets it; the last report still shows it
     }
-    // Every finish, and the watchdog's end of an exchange, stops the response timer.
-    if (m_started && !m_link.ResponseTimer.isActive()) {
-        m_loop.quit();
-    }
+    // The finish that told us goes on (its message box, closing the port); leave once it is through.
+    QTimer::singleShot(0, &m_loop, &QEventLoop::quit);
 }
 
 void UnattendedRun::onStop(int signalNumber) {
+    qCInfo(lcLink) << "stopped by signal" << signalNumber;
     m_stopSignal = signalNumber;
     m_link.ResponseTimer.stop();
     m_port.setPortOpen(false);
@@ -120,6 +101,9 @@ void UnattendedRun::onStop(int signalNumber) {
 }
 
 void UnattendedRun::onTick() {
+    if (m_link.state.ExpectedLines > 0) {
+        m_expected = m_link.state.ExpectedLines;
+    }
     m_progress.update(figures());
 }
 
@@ -135,39 +119,39 @@ int UnattendedRun::outcome() {
         // The unfinished file is dropped with m_output: nothing is left behind.
         return ExitCode::kSignalBase + m_stopSignal;
     }
-    if (m_op.endRequested) {
-        complain(QStringLiteral("port not available: %1").arg(portReason(m_port, m_settings.PortNumber)));
-        return ExitCode::kPortUnavailable;
+    if (!m_end) {
+        if (m_op.endRequested) {
+            complain(QStringLiteral("port not available: %1").arg(m_op.lastDetails));
+            return ExitCode::kPortUnavailable;
+        }
+        complain(QStringLiteral("the exchange with the controller did not end"));
+        return ExitCode::kFailure;
     }
-    if (m_op.asked(QStringLiteral("No Response from Controller."))) {
-        complain(QStringLiteral("no response from the controller"));
-        return ExitCode::kControllerSilent;
-    }
-    if (m_op.beeps > 0) {
+    switch (*m_end) {
+    case ExchangeEnd::Completed:
+        return writeDownload();
+    case ExchangeEnd::StoreFull:
+        complain(QStringLiteral("the download was stopped after %1 lines: no more can be kept")
+                     .arg(m_link.state.LineCount()));
+        return writeDownload();
+    case ExchangeEnd::NoLogs:
         complain(QStringLiteral("the controller holds no log entries"));
         return ExitCode::kNoLogs;
-    }
-    if (m_request.kind == RunRequest::Kind::Count) {
-        if (!m_link.state.replyOver) {
-            return ExitCode::kFailure;
-        }
+    case ExchangeEnd::CountShown:
         std::printf("%d\n", receivedLogCount(m_link));
         std::fflush(stdout);
         return ExitCode::kDone;
+    case ExchangeEnd::CountLate:
+    case ExchangeEnd::Abandoned:
+        complain(QStringLiteral("no response from the controller"));
+        return ExitCode::kControllerSilent;
     }
-    if (!m_link.state.replyOver) {
-        return ExitCode::kFailure;
-    }
-    return writeDownload();
+    return ExitCode::kFailure;
 }
 
 int UnattendedRun::writeDownload() {
-    const int count = m_link.state.LineCount();
-    if (count >= m_link.state.maxLines) {
-        complain(QStringLiteral("the download was stopped after %1 lines: no more can be kept").arg(count));
-    }
-    // Exactly what the window's Save writes: the stored lines, each as it arrived.
-    const QByteArrayView bytes = m_link.state.LogLines.lines(1, count);
+    // Exactly what the window's Save writes: the stored lines 1 to LineCount, each as it arrived.
+    const QByteArrayView bytes = m_link.state.LogLines.lines(1, m_link.state.LineCount());
     if (!m_output) {
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) ||
@@ -181,5 +165,6 @@ int UnattendedRun::writeDownload() {
         complain(QStringLiteral("cannot write %1: %2").arg(m_request.file, m_output->errorString()));
         return ExitCode::kFileError;
     }
+    qCInfo(lcExport) << "saved" << m_link.state.LineCount() << "lines to" << m_request.file;
     return ExitCode::kDone;
 }

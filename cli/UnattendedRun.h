@@ -38,7 +38,7 @@ public:
     int exec();
 
 private:
-    void onExchangeStep();
+    void onExchangeEnd(ExchangeEnd end);
     void onStop(int signalNumber);
     void onTick();
     ProgressFigures figures() const;
@@ -55,7 +55,7 @@ private:
     QTimer m_tick;
     QEventLoop m_loop;
     std::unique_ptr<QSaveFile> m_output;
-    bool m_started = false;
+    std::optional<ExchangeEnd> m_end;
     int m_stopSignal = 0;
     int m_expected = 0; // the header's count, kept after the download ends
 };
