@@ -98,7 +98,9 @@ void ProgressReport::finish(const ProgressFigures& figures) {
     if (m_style == Style::None) {
         return;
     }
-    if (figures.lines != m_lastLines) {
+    // A run that never got a line (the port did not open, say) reports nothing.
+    const bool nothingYet = m_lastLines < 0 && figures.lines == 0;
+    if (figures.lines != m_lastLines && !nothingYet) {
         print(figures);
     }
     if (m_barShown) {
