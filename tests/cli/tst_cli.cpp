@@ -1,5 +1,5 @@
 // rm7-download from the command line, run as the real program with no display against the simulator on
-// a pty: exit codes, the file, progress on a pipe and on a terminal, and SIGTERM in the middle.
+// a pty: exit codes, the file, progress on a pipe and on a terminal, and SIGTERM or SIGINT in the middle.
 
 #include "ComPort.h"
 #include "ControllerSim.h"
@@ -178,7 +178,13 @@ private slots:
         QCOMPARE(process.readAllStandardError(), QByteArray());
     }
 
-    void sigtermLeavesNoFileAndFreesThePort() {
+    void stopSignalLeavesNoFileAndFreesThePort_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void stopSignalLeavesNoFileAndFreesThePort() {
+        QFETCH(int, signalNumber);
         ControllerSim sim(SimOptions{.records = 300, .paced = true});
         startSim(sim);
         QTemporaryDir out;
@@ -193,10 +199,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((progress += process.readAllStandardError()).contains(" of 308 lines"),
                                  20000);
         QVERIFY(sim.replyPending());
-        process.terminate();
+        ::kill(pid_t(process.processId()), signalNumber);
         QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 20000);
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 128 + SIGTERM);
+        QCOMPARE(process.exitCode(), 128 + signalNumber);
         QCOMPARE(readFileBytes(file), before);
         QCOMPARE(folderEntries(out.path()), QStringList{"log.csv"});
         ComPort port;
