@@ -1,5 +1,6 @@
 #include "ProgressReport.h"
 
+#include <cmath>
 #include <unistd.h>
 
 namespace {
@@ -28,7 +29,7 @@ qint64 secondsLeft(const ProgressFigures& figures, qint64 elapsedMs) {
         return figures.expected > 0 && figures.lines >= figures.expected ? 0 : -1;
     }
     const double msPerLine = double(elapsedMs) / double(figures.lines);
-    return qint64(msPerLine * double(figures.expected - figures.lines) / 1000.0 + 0.5);
+    return std::llround(msPerLine * double(figures.expected - figures.lines) / 1000.0);
 }
 
 QString clockText(qint64 seconds) {

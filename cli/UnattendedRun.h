@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QString>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 class QSaveFile;
