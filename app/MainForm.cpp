@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "AppIcons.h"
+#include "CommandMode.h"
 #include "Dialog.h"
 #include "DownloadCommand.h"
 #include "LogCountQuery.h"
@@ -202,18 +203,29 @@ void MainForm::routeEvents() {
 
 void MainForm::Form_Load() {
     LoadSettings(m_settings);
-    m_link.state.CommandMode = 0;
+    m_link.state.CommandMode = CommandModes::Download;
     m_link.state.LogsSaved = 0;
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    Form_Resize(); // the window is centred by the size it is shown with, its minimum size applied
+    centreOnScreen();
     m_link.state.dropLines();
     m_link.state.RxBuffer.clear();
     m_link.display.setSaveEnabled(false);
 }
 
+void MainForm::centreOnScreen() {
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        const QSize outer = frameGeometry().size();
+        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    }
+}
+
 void MainForm::Form_Activate() {
+    if (!m_activatedBefore) {
+        // By now the window manager has put its frame around the window: centre it again by its outer size.
+        m_activatedBefore = true;
+        centreOnScreen();
+    }
     if (m_settings.PortDefaulted == 0 || m_askingAtActivation) {
         return;
     }
@@ -234,7 +246,7 @@ void MainForm::showPortSelectionAtStart() {
                 m_op.messageBox(QStringLiteral("Port Already Open"),
                                 MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
             if (answer != Answer::Retry) {
-                m_op.endProgram();
+                endProgramSavingFirst(m_link);
                 return;
             }
         }

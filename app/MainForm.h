@@ -76,6 +76,7 @@ private:
     void routeEvents();
     void showDisplay();
     void showPortSelectionAtStart();
+    void centreOnScreen();
 
     Operator& m_op;
     ComPort& m_comPort;
@@ -83,4 +84,5 @@ private:
     Link m_link;
     quint64 m_shownLogRevision = ~quint64(0);
     bool m_askingAtActivation = false;
+    bool m_activatedBefore = false;
 };

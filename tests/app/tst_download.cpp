@@ -2,11 +2,13 @@
 
 #include "LogView.h"
 #include "ProgressView.h"
+#include "ResponseWatchdog.h"
 #include "SimReply.h"
 #include "WindowFixture.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QScreen>
 #include <QToolButton>
@@ -109,13 +111,18 @@ private slots:
             QCOMPARE(w->link().state.LineCount(), 28);
             QVERIFY(w->form->SaveButton->isEnabled());
         } else {
+            // The ten lines received before the silence are kept and can be saved.
             QVERIFY(w->idle());
-            QCOMPARE(w->link().state.LineCount(), 0);
-            QCOMPARE(w->form->LogText->toPlainText(), QString());
-            QCOMPARE(w->form->StatusPanel[0]->text(), QString());
-            QVERIFY(!w->form->SaveButton->isEnabled());
+            QCOMPARE(w->link().state.LineCount(), 10);
+            QCOMPARE(w->form->LogText->toPlainText().count(QLatin1Char('\n')), 10);
+            QCOMPARE(w->form->StatusPanel[0]->text(), QStringLiteral("Download incomplete."));
+            QVERIFY(w->form->SaveButton->isEnabled() && w->form->SaveFile->isEnabled());
             QTest::qWait(2500);
             QCOMPARE(w->op.questions.size(), 1); // the watchdog has stopped
+            const QString name = w->env.path(QStringLiteral("incomplete.csv"));
+            w->op.saveFiles = {name};
+            w->form->SaveButton->click();
+            QCOMPARE(readFileBytes(name), SimReply::downloadLines(20).mid(0, 10).join());
         }
     }
 
@@ -124,6 +131,77 @@ private slots:
         QVERIFY(w->openWindow());
         w->form->LoadButton->click();
         QCOMPARE(w->op.texts(), QStringList{"Coms Port not available!"});
+        QCOMPARE(w->op.programEnds, 1);
+    }
+
+    // The cable is pulled mid-download, the watchdog's Retry finds no port, and Cancel would end the
+    // program: the lines received so far are offered for saving first.
+    void cancelOnAMissingPortAsksAboutUnsavedLines_data() {
+        QTest::addColumn<bool>("savedBefore");
+        QTest::newRow("unsaved lines") << false;
+        QTest::newRow("nothing unsaved") << true;
+    }
+    void cancelOnAMissingPortAsksAboutUnsavedLines() {
+        QFETCH(bool, savedBefore);
+        QVERIFY(w->startSim({.records = 50, .hangUpAfterLine = 12}));
+        QVERIFY(w->openWindow());
+        w->form->LoadButton->click();
+        QTRY_VERIFY(!w->form->comPort().PortOpen());
+        QCOMPARE(w->link().state.LineCount(), 12);
+        // The freed pty may be handed to another program at once: COM 1 names a device that is gone.
+        QFile::remove(w->env.settingsFolder() + QStringLiteral("ports/com1"));
+        w->env.placeMissingDevice(1);
+        if (savedBefore) {
+            w->link().state.LogsSaved = 1; // as if these lines were in a file already
+        }
+        const QString name = w->env.path(QStringLiteral("pulled.csv"));
+        w->op.saveFiles = {name};
+        w->op.answers = {Answer::Retry, Answer::Cancel, Answer::Yes};
+        watchdogTick(w->link()); // the twelve lines were progress ...
+        watchdogTick(w->link()); // ... and then nothing came
+        QStringList asked{"No Response from Controller.", "Coms Port not available!"};
+        if (!savedBefore) {
+            asked << QStringLiteral("Save Downloaded Logs?");
+        }
+        QCOMPARE(w->op.texts(), asked);
+        QCOMPARE(w->op.programEnds, 1);
+        QCOMPARE(QFile::exists(name), !savedBefore);
+        if (!savedBefore) {
+            QCOMPARE(readFileBytes(name), SimReply::downloadLines(50).mid(0, 12).join());
+        }
+    }
+
+    // A controller still talking from an earlier request has left bytes in the port: they are not taken
+    // for the reply to the new command.
+    void staleInputIsNotTakenForTheReply() {
+        QVERIFY(w->startSim({.records = 5}));
+        QVERIFY(w->openWindow());
+        w->sim->sendNow("01/11/2026,07:59:00,1,LEVEL,3.3,m,12.1V,OK,000099\r\nEND OF DOWN");
+        QTest::qWait(50);
+        w->form->LoadButton->click();
+        QTRY_VERIFY(w->idle());
+        QCOMPARE(w->link().state.LogLines.lines(1, w->link().state.LineCount()).toByteArray(),
+                 SimReply::downloadLines(5).join());
+    }
+
+    // Lines that arrive while the Save dialog is open are written too: the count is taken when writing
+    // starts (here: Exit during a download, Yes, and the dialog open while ten more lines arrive).
+    void linesArrivingWhileTheSaveDialogIsOpenAreWritten() {
+        QVERIFY(w->startSim({.records = 60, .lineGapMs = 5}));
+        QVERIFY(w->openWindow());
+        w->form->LoadButton->click();
+        QTRY_VERIFY(w->link().state.LineCount() >= 20);
+        const QString name = w->env.path(QStringLiteral("exit.csv"));
+        w->op.saveFiles = {name};
+        w->op.answers = {Answer::Yes};
+        int atWriting = 0;
+        w->op.onSaveDialog = [&] {
+            const int atOpening = w->link().state.LineCount();
+            QTRY_VERIFY(w->link().state.LineCount() >= atOpening + 10);
+            atWriting = w->link().state.LineCount();
+        };
+        w->form->ExitMenu->trigger();
+        QCOMPARE(readFileBytes(name), SimReply::downloadLines(60).mid(0, atWriting).join());
         QCOMPARE(w->op.programEnds, 1);
     }
 
@@ -230,8 +308,10 @@ private slots:
         w->env.writeIni("[DEFAULT]\nComport=40\n"); // not a usable port
         QVERIFY(w->openWindow());
         QCOMPARE(w->form->settings().PortNumber, 1);
+        // Centred by the size it is shown with (its minimum outer size here), not its designed size.
         const QRect screen = w->form->screen()->geometry();
-        QVERIFY(qAbs(w->form->frameGeometry().center().x() - screen.center().x()) <= w->form->width() / 2);
+        QVERIFY(qAbs(w->form->frameGeometry().center().x() - screen.center().x()) <= 1);
+        QVERIFY(qAbs(w->form->frameGeometry().center().y() - screen.center().y()) <= 1);
         w->form->activateWindow();
         QTRY_COMPARE(w->op.portSelections, 1);
         w->form->Form_Activate();

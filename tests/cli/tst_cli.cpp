@@ -14,6 +14,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -237,6 +238,10 @@ private slots:
         int slave = -1;
         QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
         ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        // Nobody else may open this terminal by its name while the test reads it (a program that retries
+        // a vanished pty's old name would write into it); root is exempt, so run the tests unprivileged
+        // when other pty tests run at the same time.
+        ::ioctl(slave, TIOCEXCL);
         QByteArray seen;
         const auto drain = [&] {
             char buffer[4096];

@@ -14,6 +14,7 @@
 #include "TestEnvironment.h"
 
 #include <QtTest>
+#include <clocale>
 
 namespace {
 
@@ -70,6 +71,13 @@ class TestLink : public QObject {
     Q_OBJECT
 
 private slots:
+    // Run under a comma locale too (see tests/CMakeLists.txt): the numbers read the same.
+    void initTestCase() {
+        if (qEnvironmentVariableIsSet("RM7_EXPECT_COMMA_LOCALE")) {
+            QCOMPARE(QString::fromLatin1(std::localeconv()->decimal_point), QStringLiteral(","));
+        }
+    }
+
     void splitReadsGiveTheSameResult_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::newRow("download") << QByteArray("zz" + SimReply::downloadLines(40).join());
@@ -267,6 +275,19 @@ private slots:
         f.op.onQuestion = [&f](const ScriptedOperator::Question&) { watchdogTick(f.link); };
         watchdogTick(f.link);
         QCOMPARE(f.op.questions.size(), 1);
+    }
+
+    // After Retry's new command the controller gets the full interval again, not the rest of the old one.
+    void watchdogRetryRestartsTheInterval() {
+        Fixture f;
+        ControllerSim sim(SimOptions{.records = 3, .silentAfterLine = 0, .silentAttempts = 2});
+        QVERIFY(sim.start());
+        QVERIFY(sim.placeLink(f.env.settingsFolder(), 1));
+        QTest::qWait(600); // the interval running since the command is part gone
+        f.op.answers = {Answer::Retry};
+        watchdogTick(f.link);
+        QVERIFY(f.link.ResponseTimer.isActive());
+        QVERIFY2(f.link.ResponseTimer.remainingTime() > 1700, "the interval was not started again");
     }
 
     void watchdogRetryStartsOver() {
