@@ -238,9 +238,8 @@ private slots:
         int slave = -1;
         QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
         ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-        // Nobody else may open this terminal by its name while the test reads it (a program that retries
-        // a vanished pty's old name would write into it); root is exempt, so run the tests unprivileged
-        // when other pty tests run at the same time.
+        // Nobody else may open this terminal by its name while the test reads it: a program elsewhere that
+        // retries a vanished pty's old name would write into it (root is exempt from the check).
         ::ioctl(slave, TIOCEXCL);
         QByteArray seen;
         const auto drain = [&] {
