@@ -1,7 +1,7 @@
 // rm7-download: downloads the log of an RM7 controller over a serial port and saves it as CSV.
 
-#include "CommandLine.h"
 #include "ComPort.h"
+#include "CommandLine.h"
 #include "DialogOperator.h"
 #include "MainForm.h"
 #include "Settings.h"
