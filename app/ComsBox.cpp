@@ -4,30 +4,37 @@
 #include "ControllerWire.h"
 #include "Logging.h"
 #include "Operator.h"
+#include "PortDevices.h"
 #include "PortError.h"
 #include "Settings.h"
 #include "StoredSettings.h"
 #include "TextNumber.h"
 #include "Twips.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <limits>
 
 namespace {
 
-constexpr int kFirstPort = 1;
-constexpr int kLastPort = 16;
+// Adapters plugged in or pulled out show in the list within this time.
+constexpr int kDeviceWatchMs = 1000;
 
 QRect twipsRect(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
 }
 
 // Opens and closes the port numbered n; raises PortError when it cannot.
-void probe(ComPort& port, int number) {
-    port.setCommPort(number);
+void probe(ComPort& port, int number, const QString& device = QString()) {
+    if (device.isEmpty()) {
+        port.setCommPort(number);
+    } else {
+        port.setCommPort(number, device);
+    }
     port.setSettings(QString::fromLatin1(ControllerWire::kLineSettings));
     port.setPortOpen(true);
     port.setPortOpen(false);
@@ -81,6 +88,7 @@ ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner
     connect(TestComs, &QPushButton::clicked, this, &ComsBox::TestComs_Click);
     connect(&DisplayTimer, &QTimer::timeout, this, &ComsBox::DisplayTimer_Timer);
     DisplayTimer.start(500);
+    connect(&m_deviceWatch, &QTimer::timeout, this, &ComsBox::followDevices);
 }
 
 std::optional<int> ComsBox::portNumberOf(const QString& text) {
@@ -106,28 +114,84 @@ void ComsBox::DisplayTimer_Timer() {
     ComsCombo->show();
     TestComs->show();
     SearchText->hide();
+    m_deviceWatch.start(kDeviceWatchMs);
 }
 
 void ComsBox::SearchPorts() {
-    for (int number = kFirstPort; number <= kLastPort; ++number) {
-        try {
-            probe(m_port, number);
-            ComsCombo->addItem(QStringLiteral("COM") + formatPortNumber(number));
-            // Which device a number stands for tells a USB adapter from a built-in port.
-            ComsCombo->setItemData(ComsCombo->count() - 1, m_port.deviceName(), Qt::ToolTipRole);
-        } catch (const PortError& error) {
-            // An absent device is the usual reason a number is left out; anything else is worth a warning.
-            if (error.cause() == PortError::Cause::NoDevice ||
-                error.cause() == PortError::Cause::InvalidNumber) {
-                qCInfo(lcPort).noquote() << "COM" << number << "not listed:" << error.reason();
-            } else {
-                qCWarning(lcPort).noquote() << "COM" << number << "not listed:" << error.reason();
-            }
+    // Numbers without a device are not opened: there is nothing to find there.
+    for (const PortChoices::Entry& entry : m_choices.look()) {
+        if (opens(entry)) {
+            m_listed << entry;
         }
     }
+    showEntries(m_listed);
     // Adding the first entry selects it; the box shows the chosen port, or the invitation to choose.
     ComsCombo->setCurrentIndex(-1);
     ComsCombo->setEditText(QStringLiteral("Select Com Port"));
+}
+
+bool ComsBox::opens(const PortChoices::Entry& entry) {
+    try {
+        probe(m_port, entry.number, entry.placed ? entry.device : QString());
+        return true;
+    } catch (const PortError& error) {
+        // An absent device is the usual reason a number is left out; anything else is worth a warning.
+        if (error.cause() == PortError::Cause::NoDevice || error.cause() == PortError::Cause::InvalidNumber) {
+            qCInfo(lcPort).noquote() << "COM" << entry.number << "not listed:" << error.reason();
+        } else {
+            qCWarning(lcPort).noquote() << "COM" << entry.number << "not listed:" << error.reason();
+        }
+        // While the program's own port is open nothing can be tried; once it closes, it is worth another try.
+        if (error.cause() != PortError::Cause::AlreadyOpen) {
+            m_refused << entry.device;
+        }
+        return false;
+    }
+}
+
+void ComsBox::followDevices() {
+    const QList<PortChoices::Entry> present = m_choices.look();
+    QSet<QString> presentDevices;
+    QList<PortChoices::Entry> listed;
+    for (const PortChoices::Entry& entry : present) {
+        presentDevices << entry.device;
+        const bool wasListed =
+            std::any_of(m_listed.begin(), m_listed.end(), [&](const PortChoices::Entry& e) {
+                return e.number == entry.number && e.device == entry.device;
+            });
+        // A device seen before keeps its entry without being opened again; a new one is tried once.
+        if (wasListed || (!m_refused.contains(entry.device) && opens(entry))) {
+            listed << entry;
+        }
+    }
+    m_refused.intersect(presentDevices); // a device that comes back is tried afresh
+    if (listed != m_listed) {
+        m_listed = listed;
+        showEntries(m_listed);
+    }
+}
+
+void ComsBox::showEntries(const QList<PortChoices::Entry>& entries) {
+    const QString text = ComsCombo->currentText();
+    const bool chosen = ComsCombo->findText(text, Qt::MatchExactly) >= 0;
+    ComsCombo->clear();
+    int widest = 0;
+    for (const PortChoices::Entry& entry : entries) {
+        ComsCombo->addItem(entry.text, entry.pinTo);
+        // Which device a number stands for tells a USB adapter from a built-in port.
+        ComsCombo->setItemData(ComsCombo->count() - 1, entry.device, Qt::ToolTipRole);
+        widest = std::max(widest, ComsCombo->fontMetrics().horizontalAdvance(entry.text));
+    }
+    // The box keeps its size; the opened list is as wide as its longest description.
+    ComsCombo->view()->setMinimumWidth(widest + px(600));
+    // The operator's choice stays while its device does; a typed text stays as typed.
+    const int again = ComsCombo->findText(text, Qt::MatchExactly);
+    if (again >= 0) {
+        ComsCombo->setCurrentIndex(again);
+    } else {
+        ComsCombo->setCurrentIndex(-1);
+        ComsCombo->setEditText(chosen ? QStringLiteral("Select Com Port") : text);
+    }
 }
 
 void ComsBox::TestComs_Click() {
@@ -152,11 +216,23 @@ void ComsBox::TestComs_Click() {
 
 void ComsBox::OKButton_Click() {
     // A text that names no port, or a number beyond what a port number can hold, gives port 1.
-    m_settings.PortNumber = portNumberOf(ComsCombo->currentText()).value_or(1);
+    const QString text = ComsCombo->currentText();
+    m_settings.PortNumber = portNumberOf(text).value_or(1);
     StoredSettings::writePortNumber(m_settings.PortNumber);
+    // An adapter with a stable name, or a device no number reached, is pinned to the number chosen for it.
+    const int entry = ComsCombo->findText(text, Qt::MatchExactly);
+    const QString pinTo = entry >= 0 ? ComsCombo->itemData(entry).toString() : QString();
+    if (!pinTo.isEmpty()) {
+        pinComNumber(m_settings.PortNumber, pinTo);
+    }
     accept();
 }
 
 void ComsBox::CancelButton_Click() {
     reject();
+}
+
+void ComsBox::done(int result) {
+    m_deviceWatch.stop();
+    QDialog::done(result);
 }
