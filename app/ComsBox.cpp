@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
 #include <limits>
@@ -89,6 +90,8 @@ ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner
     connect(&DisplayTimer, &QTimer::timeout, this, &ComsBox::DisplayTimer_Timer);
     DisplayTimer.start(500);
     connect(&m_deviceWatch, &QTimer::timeout, this, &ComsBox::followDevices);
+    // A chosen entry is read from its start: the number first, then as much of the description as fits.
+    connect(ComsCombo, &QComboBox::currentIndexChanged, this, [this] { ComsCombo->lineEdit()->home(false); });
 }
 
 std::optional<int> ComsBox::portNumberOf(const QString& text) {
