@@ -25,6 +25,11 @@ namespace {
 // Adapters plugged in or pulled out show in the list within this time.
 constexpr int kDeviceWatchMs = 1000;
 
+// What an entry keeps besides its text: the name OK pins its number to, and the device of an entry placed
+// under a free number (which does not reach it by itself until it is pinned).
+constexpr int kPinRole = Qt::UserRole;
+constexpr int kPlacedDeviceRole = Qt::UserRole + 1;
+
 QRect twipsRect(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
 }
@@ -176,24 +181,33 @@ void ComsBox::followDevices() {
 
 void ComsBox::showEntries(const QList<PortChoices::Entry>& entries) {
     const QString text = ComsCombo->currentText();
-    const bool chosen = ComsCombo->findText(text, Qt::MatchExactly) >= 0;
+    const int chosen = ComsCombo->findText(text, Qt::MatchExactly);
+    const QString chosenDevice =
+        chosen >= 0 ? ComsCombo->itemData(chosen, Qt::ToolTipRole).toString() : QString();
     ComsCombo->clear();
     int widest = 0;
+    int again = -1;
     for (const PortChoices::Entry& entry : entries) {
-        ComsCombo->addItem(entry.text, entry.pinTo);
+        const int item = ComsCombo->count();
+        ComsCombo->addItem(entry.text);
+        ComsCombo->setItemData(item, entry.pinTo, kPinRole);
+        ComsCombo->setItemData(item, entry.placed ? entry.device : QString(), kPlacedDeviceRole);
         // Which device a number stands for tells a USB adapter from a built-in port.
-        ComsCombo->setItemData(ComsCombo->count() - 1, entry.device, Qt::ToolTipRole);
+        ComsCombo->setItemData(item, entry.device, Qt::ToolTipRole);
         widest = std::max(widest, ComsCombo->fontMetrics().horizontalAdvance(entry.text));
+        if (chosen >= 0 && entry.device == chosenDevice && portNumberOf(text) == entry.number) {
+            again = item;
+        }
     }
     // The box keeps its size; the opened list is as wide as its longest description.
     ComsCombo->view()->setMinimumWidth(widest + px(600));
-    // The operator's choice stays while its device does; a typed text stays as typed.
-    const int again = ComsCombo->findText(text, Qt::MatchExactly);
+    // The operator's choice stays while its device does (its description may have grown meanwhile); a typed
+    // text stays as typed.
     if (again >= 0) {
         ComsCombo->setCurrentIndex(again);
     } else {
         ComsCombo->setCurrentIndex(-1);
-        ComsCombo->setEditText(chosen ? QStringLiteral("Select Com Port") : text);
+        ComsCombo->setEditText(chosen >= 0 ? QStringLiteral("Select Com Port") : text);
     }
 }
 
@@ -207,7 +221,10 @@ void ComsBox::TestComs_Click() {
             throw PortError(PortError::Cause::InvalidNumber,
                             QStringLiteral("\"%1\" names no port number that fits").arg(text));
         }
-        probe(m_port, *number);
+        // An entry placed under a free number is tried on its device, as the search tried it.
+        const int item = ComsCombo->findText(text, Qt::MatchExactly);
+        probe(m_port, *number,
+              item >= 0 ? ComsCombo->itemData(item, kPlacedDeviceRole).toString() : QString());
         m_op.messageBox(QStringLiteral("Coms Port is Available!"), MsgStyle::Ok + MsgStyle::Information,
                         QStringLiteral("Message"));
     } catch (const PortError& error) {
@@ -224,7 +241,7 @@ void ComsBox::OKButton_Click() {
     StoredSettings::writePortNumber(m_settings.PortNumber);
     // An adapter with a stable name, or a device no number reached, is pinned to the number chosen for it.
     const int entry = ComsCombo->findText(text, Qt::MatchExactly);
-    const QString pinTo = entry >= 0 ? ComsCombo->itemData(entry).toString() : QString();
+    const QString pinTo = entry >= 0 ? ComsCombo->itemData(entry, kPinRole).toString() : QString();
     if (!pinTo.isEmpty()) {
         pinComNumber(m_settings.PortNumber, pinTo);
     }

@@ -56,7 +56,10 @@ QList<PortChoices::Entry> PortChoices::look() {
 
     QList<PortDescription> unreached;
     for (const PortDescription& device : devices) {
-        if (!reached.contains(device.device) && QFileInfo::exists(device.device)) {
+        // The system lists on-board ports beyond the table whether or not they have a chip behind them;
+        // they would only fill the free numbers.
+        const bool onBoard = device.device.startsWith(QLatin1String("/dev/ttyS"));
+        if (!reached.contains(device.device) && !onBoard && QFileInfo::exists(device.device)) {
             unreached << device;
         }
     }
