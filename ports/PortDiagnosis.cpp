@@ -127,20 +127,14 @@ QString pinAdvice(int comNumber, const QString& device) {
         .arg(device);
 }
 
-} // namespace
-
-namespace PortDiagnosis {
-
-PortError openFailure(int comNumber, const QString& device, PortError::Cause qtCause,
-                      const QString& qtMessage) {
+PortError explain(int comNumber, const QString& device, PortError::Cause qtCause, const QString& qtMessage) {
     const QString what = tried(comNumber, device);
     const int error = qtCause == PortError::Cause::NoDevice ? ENOENT : plainOpenError(device);
     if (error == ENOENT || error == ENODEV || error == ENXIO) {
         return PortError(PortError::Cause::NoDevice,
                          QStringLiteral("Nothing is connected as %1. Check the cable or adapter, or choose "
                                         "another port.")
-                                 .arg(what) +
-                             pinAdvice(comNumber, device),
+                             .arg(what),
                          comNumber, device);
     }
     if (error == EACCES || error == EPERM) {
@@ -165,6 +159,18 @@ PortError openFailure(int comNumber, const QString& device, PortError::Cause qtC
     }
     return PortError(qtCause, QStringLiteral("%1 did not open. The system says: %2.").arg(what, message),
                      comNumber, device);
+}
+
+} // namespace
+
+namespace PortDiagnosis {
+
+PortError openFailure(int comNumber, const QString& device, PortError::Cause qtCause,
+                      const QString& qtMessage) {
+    // Whatever the cause, a number that follows the table may have reached another adapter than the one
+    // meant: pinning keeps it on one.
+    const PortError plain = explain(comNumber, device, qtCause, qtMessage);
+    return PortError(plain.cause(), plain.reason() + pinAdvice(comNumber, device), comNumber, device);
 }
 
 PortError noSuchNumber(int comNumber) {
