@@ -30,7 +30,12 @@ QList<PortChoices::Entry> PortChoices::look() {
     const auto describe = [&](const QString& device) {
         const auto found = std::find_if(devices.begin(), devices.end(),
                                         [&](const PortDescription& d) { return d.device == device; });
-        return found != devices.end() ? *found : describeDevice(device);
+        if (found != devices.end()) {
+            return *found;
+        }
+        PortDescription pathOnly; // a device the system says nothing about, such as a pseudo-terminal
+        pathOnly.device = device;
+        return pathOnly;
     };
 
     QList<Entry> entries;

@@ -104,13 +104,3 @@ QList<PortDescription> availableDevices() {
     }
     return ports;
 }
-
-PortDescription describeDevice(const QString& device) {
-    const QString real = realPath(device);
-    for (const PortDescription& port : availableDevices()) {
-        if (port.device == real) {
-            return port;
-        }
-    }
-    return pathOnly(real);
-}

@@ -32,6 +32,3 @@ QString byIdFolder();
 // Every device the source lists, and every device a by-id name points at (the source never lists
 // pseudo-terminals), each once by its real path, with its by-id name filled in when it has one.
 QList<PortDescription> availableDevices();
-
-// The description of one device (just its path when the system lists nothing about it).
-PortDescription describeDevice(const QString& device);
