@@ -13,6 +13,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,8 @@ constexpr int kDeviceWatchMs = 1000;
 // under a free number (which does not reach it by itself until it is pinned).
 constexpr int kPinRole = Qt::UserRole;
 constexpr int kPlacedDeviceRole = Qt::UserRole + 1;
+
+const QString kInvitation = QStringLiteral("Select Com Port");
 
 QRect twipsRect(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
@@ -73,7 +76,9 @@ ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner
     ComsCombo->setObjectName(QStringLiteral("ComsCombo"));
     ComsCombo->setEditable(true);
     ComsCombo->setInsertPolicy(QComboBox::NoInsert);
-    ComsCombo->setEditText(QStringLiteral("Select Com Port"));
+    // Only an exact "COM" names a port: the box must not turn a typed "com 3" into the entry "COM 3".
+    ComsCombo->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    ComsCombo->setEditText(kInvitation);
     ComsCombo->setGeometry(twipsRect(600, 900, 1515, 315));
     ComsCombo->hide();
     TestComs = new QPushButton(QStringLiteral("Test"), this);
@@ -135,7 +140,7 @@ void ComsBox::SearchPorts() {
     showEntries(m_listed);
     // Adding the first entry selects it; the box shows the chosen port, or the invitation to choose.
     ComsCombo->setCurrentIndex(-1);
-    ComsCombo->setEditText(QStringLiteral("Select Com Port"));
+    ComsCombo->setEditText(kInvitation);
 }
 
 bool ComsBox::opens(const PortChoices::Entry& entry) {
@@ -207,7 +212,7 @@ void ComsBox::showEntries(const QList<PortChoices::Entry>& entries) {
         ComsCombo->setCurrentIndex(again);
     } else {
         ComsCombo->setCurrentIndex(-1);
-        ComsCombo->setEditText(chosen >= 0 ? QStringLiteral("Select Com Port") : text);
+        ComsCombo->setEditText(chosen >= 0 ? kInvitation : text);
     }
 }
 
@@ -235,8 +240,14 @@ void ComsBox::TestComs_Click() {
 }
 
 void ComsBox::OKButton_Click() {
-    // A text that names no port, or a number beyond what a port number can hold, gives port 1.
+    // With no entry chosen and nothing typed (before the search, or an empty list) OK keeps the port the
+    // operator had, as Cancel does.
     const QString text = ComsCombo->currentText();
+    if (text.trimmed().isEmpty() || text.trimmed() == kInvitation) {
+        reject();
+        return;
+    }
+    // A text that names no port, or a number beyond what a port number can hold, gives port 1.
     m_settings.PortNumber = portNumberOf(text).value_or(1);
     StoredSettings::writePortNumber(m_settings.PortNumber);
     // An adapter with a stable name, or a device no number reached, is pinned to the number chosen for it.
