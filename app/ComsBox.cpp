@@ -4,23 +4,33 @@
 #include "ControllerWire.h"
 #include "Logging.h"
 #include "Operator.h"
+#include "PortDevices.h"
 #include "PortError.h"
 #include "Settings.h"
 #include "StoredSettings.h"
 #include "TextNumber.h"
 #include "Twips.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <limits>
 
 namespace {
 
-constexpr int kFirstPort = 1;
-constexpr int kLastPort = 16;
+// Adapters plugged in or pulled out show in the list within this time.
+constexpr int kDeviceWatchMs = 1000;
+
+// What an entry keeps besides its text: the name OK pins its number to, and the device of an entry placed
+// under a free number (which does not reach it by itself until it is pinned).
+constexpr int kPinRole = Qt::UserRole;
+constexpr int kPlacedDeviceRole = Qt::UserRole + 1;
+
 const QString kInvitation = QStringLiteral("Select Com Port");
 
 QRect twipsRect(int left, int top, int width, int height) {
@@ -28,8 +38,12 @@ QRect twipsRect(int left, int top, int width, int height) {
 }
 
 // Opens and closes the port numbered n; raises PortError when it cannot.
-void probe(ComPort& port, int number) {
-    port.setCommPort(number);
+void probe(ComPort& port, int number, const QString& device = QString()) {
+    if (device.isEmpty()) {
+        port.setCommPort(number);
+    } else {
+        port.setCommPort(number, device);
+    }
     port.setSettings(QString::fromLatin1(ControllerWire::kLineSettings));
     port.setPortOpen(true);
     port.setPortOpen(false);
@@ -85,6 +99,9 @@ ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner
     connect(TestComs, &QPushButton::clicked, this, &ComsBox::TestComs_Click);
     connect(&DisplayTimer, &QTimer::timeout, this, &ComsBox::DisplayTimer_Timer);
     DisplayTimer.start(500);
+    connect(&m_deviceWatch, &QTimer::timeout, this, &ComsBox::followDevices);
+    // A chosen entry is read from its start: the number first, then as much of the description as fits.
+    connect(ComsCombo, &QComboBox::currentIndexChanged, this, [this] { ComsCombo->lineEdit()->home(false); });
 }
 
 std::optional<int> ComsBox::portNumberOf(const QString& text) {
@@ -110,28 +127,93 @@ void ComsBox::DisplayTimer_Timer() {
     ComsCombo->show();
     TestComs->show();
     SearchText->hide();
+    m_deviceWatch.start(kDeviceWatchMs);
 }
 
 void ComsBox::SearchPorts() {
-    for (int number = kFirstPort; number <= kLastPort; ++number) {
-        try {
-            probe(m_port, number);
-            ComsCombo->addItem(QStringLiteral("COM") + formatPortNumber(number));
-            // Which device a number stands for tells a USB adapter from a built-in port.
-            ComsCombo->setItemData(ComsCombo->count() - 1, m_port.deviceName(), Qt::ToolTipRole);
-        } catch (const PortError& error) {
-            // An absent device is the usual reason a number is left out; anything else is worth a warning.
-            if (error.cause() == PortError::Cause::NoDevice ||
-                error.cause() == PortError::Cause::InvalidNumber) {
-                qCInfo(lcPort).noquote() << "COM" << number << "not listed:" << error.reason();
-            } else {
-                qCWarning(lcPort).noquote() << "COM" << number << "not listed:" << error.reason();
-            }
+    // Numbers without a device are not opened: there is nothing to find there.
+    for (const PortChoices::Entry& entry : m_choices.look()) {
+        if (opens(entry)) {
+            m_listed << entry;
         }
     }
+    showEntries(m_listed);
     // Adding the first entry selects it; the box shows the chosen port, or the invitation to choose.
     ComsCombo->setCurrentIndex(-1);
     ComsCombo->setEditText(kInvitation);
+}
+
+bool ComsBox::opens(const PortChoices::Entry& entry) {
+    try {
+        probe(m_port, entry.number, entry.placed ? entry.device : QString());
+        return true;
+    } catch (const PortError& error) {
+        // An absent device is the usual reason a number is left out; anything else is worth a warning.
+        if (error.cause() == PortError::Cause::NoDevice || error.cause() == PortError::Cause::InvalidNumber) {
+            qCInfo(lcPort).noquote() << "COM" << entry.number << "not listed:" << error.reason();
+        } else {
+            qCWarning(lcPort).noquote() << "COM" << entry.number << "not listed:" << error.reason();
+        }
+        // While the program's own port is open nothing can be tried; once it closes, it is worth another try.
+        if (error.cause() != PortError::Cause::AlreadyOpen) {
+            m_refused << entry.device;
+        }
+        return false;
+    }
+}
+
+void ComsBox::followDevices() {
+    const QList<PortChoices::Entry> present = m_choices.look();
+    QSet<QString> presentDevices;
+    QList<PortChoices::Entry> listed;
+    for (const PortChoices::Entry& entry : present) {
+        presentDevices << entry.device;
+        const bool wasListed =
+            std::any_of(m_listed.begin(), m_listed.end(), [&](const PortChoices::Entry& e) {
+                return e.number == entry.number && e.device == entry.device;
+            });
+        // A device seen before keeps its entry without being opened again; a new one is tried once.
+        if (wasListed || (!m_refused.contains(entry.device) && opens(entry))) {
+            listed << entry;
+        }
+    }
+    m_refused.intersect(presentDevices); // a device that comes back is tried afresh
+    if (listed != m_listed) {
+        m_listed = listed;
+        showEntries(m_listed);
+    }
+}
+
+void ComsBox::showEntries(const QList<PortChoices::Entry>& entries) {
+    const QString text = ComsCombo->currentText();
+    const int chosen = ComsCombo->findText(text, Qt::MatchExactly);
+    const QString chosenDevice =
+        chosen >= 0 ? ComsCombo->itemData(chosen, Qt::ToolTipRole).toString() : QString();
+    ComsCombo->clear();
+    int widest = 0;
+    int again = -1;
+    for (const PortChoices::Entry& entry : entries) {
+        const int item = ComsCombo->count();
+        ComsCombo->addItem(entry.text);
+        ComsCombo->setItemData(item, entry.pinTo, kPinRole);
+        ComsCombo->setItemData(item, entry.placed ? entry.device : QString(), kPlacedDeviceRole);
+        // Which device a number stands for tells a USB adapter from a built-in port.
+        ComsCombo->setItemData(item, entry.device, Qt::ToolTipRole);
+        widest = std::max(widest, ComsCombo->fontMetrics().horizontalAdvance(entry.text));
+        if (chosen >= 0 && entry.device == chosenDevice && portNumberOf(text) == entry.number) {
+            again = item;
+        }
+    }
+    // The box keeps its size; the opened list is as wide as its longest description.
+    ComsCombo->view()->setMinimumWidth(widest + px(600));
+    // The operator's choice stays while its device does (its description may have grown meanwhile); a typed
+    // text stays as typed.
+    if (again >= 0) {
+        ComsCombo->setCurrentIndex(again);
+    } else {
+        ComsCombo->setCurrentIndex(-1);
+        ComsCombo->setEditText(chosen >= 0 ? kInvitation : text);
+    }
 }
 
 void ComsBox::TestComs_Click() {
@@ -144,7 +226,10 @@ void ComsBox::TestComs_Click() {
             throw PortError(PortError::Cause::InvalidNumber,
                             QStringLiteral("\"%1\" names no port number that fits").arg(text));
         }
-        probe(m_port, *number);
+        // An entry placed under a free number is tried on its device, as the search tried it.
+        const int item = ComsCombo->findText(text, Qt::MatchExactly);
+        probe(m_port, *number,
+              item >= 0 ? ComsCombo->itemData(item, kPlacedDeviceRole).toString() : QString());
         m_op.messageBox(QStringLiteral("Coms Port is Available!"), MsgStyle::Ok + MsgStyle::Information,
                         QStringLiteral("Message"));
     } catch (const PortError& error) {
@@ -157,17 +242,28 @@ void ComsBox::TestComs_Click() {
 void ComsBox::OKButton_Click() {
     // With no entry chosen and nothing typed (before the search, or an empty list) OK keeps the port the
     // operator had, as Cancel does.
-    const QString text = ComsCombo->currentText().trimmed();
-    if (text.isEmpty() || text == kInvitation) {
+    const QString text = ComsCombo->currentText();
+    if (text.trimmed().isEmpty() || text.trimmed() == kInvitation) {
         reject();
         return;
     }
     // A text that names no port, or a number beyond what a port number can hold, gives port 1.
-    m_settings.PortNumber = portNumberOf(ComsCombo->currentText()).value_or(1);
+    m_settings.PortNumber = portNumberOf(text).value_or(1);
     StoredSettings::writePortNumber(m_settings.PortNumber);
+    // An adapter with a stable name, or a device no number reached, is pinned to the number chosen for it.
+    const int entry = ComsCombo->findText(text, Qt::MatchExactly);
+    const QString pinTo = entry >= 0 ? ComsCombo->itemData(entry, kPinRole).toString() : QString();
+    if (!pinTo.isEmpty()) {
+        pinComNumber(m_settings.PortNumber, pinTo);
+    }
     accept();
 }
 
 void ComsBox::CancelButton_Click() {
     reject();
+}
+
+void ComsBox::done(int result) {
+    m_deviceWatch.stop();
+    QDialog::done(result);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "PortChoices.h"
+
 #include <QDialog>
+#include <QSet>
 #include <QTimer>
 #include <optional>
 
@@ -13,8 +16,10 @@ class QPushButton;
 struct Settings;
 
 // The "COM Port Selection" dialog: half a second after it opens it finds which of COM 1 to 16 open,
-// through the program's one port; the operator may test a port, and OK stores the chosen one in
-// PortNumber and the settings file. It is always shown modally and built afresh for each showing.
+// through the program's one port, each entry saying what the device is; from then on the list follows
+// adapters being plugged in and pulled out. The operator may test a port, and OK stores the chosen one in
+// PortNumber and the settings file (and pins the number to an adapter's stable name). It is always shown
+// modally and built afresh for each showing.
 class ComsBox : public QDialog {
     Q_OBJECT
 
@@ -35,12 +40,22 @@ public:
     void TestComs_Click();
     void OKButton_Click();
     void CancelButton_Click();
+    void done(int result) override;
+    // Brings the list up to date with the devices plugged in and pulled out since it was last looked at.
+    void followDevices();
 
     // The port a text names: the number from its fifth character on when it begins with "COM", held as a
     // 16-bit value; nothing when it names no port or the number does not fit.
     static std::optional<int> portNumberOf(const QString& text);
 
 private:
+    bool opens(const PortChoices::Entry& entry);
+    void showEntries(const QList<PortChoices::Entry>& entries);
+
+    PortChoices m_choices;
+    QList<PortChoices::Entry> m_listed;
+    QSet<QString> m_refused; // devices that did not open, not tried again until they go away
+    QTimer m_deviceWatch;
     ComPort& m_port;
     Settings& m_settings;
     Operator& m_op;

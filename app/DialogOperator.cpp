@@ -53,10 +53,12 @@ QWidget* mainWindow() {
 }
 
 Answer DialogOperator::messageBox(const QString& text, int style, const QString& title,
-                                  const QString& /*details*/) {
+                                  const QString& details) {
     QMessageBox box(mainWindow());
     box.setWindowTitle(title);
     box.setText(text);
+    // The reason and what to do about it, under the message.
+    box.setInformativeText(details);
     box.setIcon(iconOf(MsgStyle::icon(style)));
     const QList<Answer> answers = MsgStyle::buttons(style);
     QList<QAbstractButton*> buttons;

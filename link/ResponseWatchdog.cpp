@@ -14,7 +14,7 @@ Answer askNoResponse(Link& link) {
     const Answer answer =
         link.op.messageBox(QStringLiteral("No Response from Controller."),
                            MsgStyle::RetryCancel + MsgStyle::Exclamation + MsgStyle::SecondDefault,
-                           QStringLiteral("Controller not Responding!"));
+                           QStringLiteral("Controller not Responding!"), link.port.hangUpReason());
     link.watchdogAsking = false;
     return answer;
 }

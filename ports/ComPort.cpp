@@ -3,6 +3,7 @@
 #include "ControllerWire.h"
 #include "Logging.h"
 #include "PortDevices.h"
+#include "PortDiagnosis.h"
 #include "PortError.h"
 
 #include <QStringList>
@@ -93,6 +94,12 @@ void ComPort::setCommPort(int number) {
                         deviceName());
     }
     m_commPort = number;
+    m_device.clear();
+}
+
+void ComPort::setCommPort(int number, const QString& device) {
+    setCommPort(number);
+    m_device = device;
 }
 
 void ComPort::setSettings(const QString& settings) {
@@ -101,7 +108,10 @@ void ComPort::setSettings(const QString& settings) {
 }
 
 QString ComPort::deviceName() const {
-    return m_devicePath.isEmpty() ? devicePathFor(m_commPort) : m_devicePath;
+    if (!m_devicePath.isEmpty()) {
+        return m_devicePath;
+    }
+    return m_device.isEmpty() ? devicePathFor(m_commPort) : m_device;
 }
 
 void ComPort::setPortOpen(bool open) {
@@ -115,8 +125,7 @@ void ComPort::setPortOpen(bool open) {
                         QStringLiteral("COM %1 is already open").arg(m_commPort), m_commPort, device);
     }
     if (device.isEmpty()) {
-        throw PortError(PortError::Cause::InvalidNumber,
-                        QStringLiteral("COM %1 names no device").arg(m_commPort), m_commPort);
+        throw PortDiagnosis::noSuchNumber(m_commPort);
     }
     const LineSettings line = parseSettings(m_settings);
     m_port.setPortName(device);
@@ -125,9 +134,11 @@ void ComPort::setPortOpen(bool open) {
     m_port.setDataBits(line.dataBits);
     m_port.setStopBits(line.stopBits);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_hangUpReason.clear();
+    m_openedDevice = device;
+    emit opening(device);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        throw PortError(causeOf(m_port.error()), QStringLiteral("%1: %2").arg(device, m_port.errorString()),
-                        m_commPort, device);
+        throw PortDiagnosis::openFailure(m_commPort, device, causeOf(m_port.error()), m_port.errorString());
     }
 }
 
@@ -167,6 +178,7 @@ void ComPort::onError(QSerialPort::SerialPortError error) {
     if (deviceLost && m_port.isOpen()) {
         qCWarning(lcPort) << "COM" << m_commPort << '(' << m_port.portName()
                           << ") went away:" << m_port.errorString();
+        m_hangUpReason = PortDiagnosis::hangUp(m_commPort, m_openedDevice);
         m_port.close();
         raise(HangUp);
     }

@@ -21,6 +21,9 @@ public:
 
     int CommPort() const { return m_commPort; }
     void setCommPort(int number);
+    // Numbers the port and names its device, until the number changes: the port dialog tries a device
+    // that no number reaches yet under a free number.
+    void setCommPort(int number, const QString& device);
 
     QString Settings() const { return m_settings; }
     void setSettings(const QString& settings);
@@ -41,8 +44,14 @@ public:
     // A device to open as it is, whatever CommPort says (a command line may name one); empty for none.
     void setDevicePath(const QString& path) { m_devicePath = path; }
 
+    // When the port last closed because its device hung up, what the operator is told about it; empty
+    // otherwise. Kept until the next opening.
+    QString hangUpReason() const { return m_hangUpReason; }
+
 signals:
     void OnComm();
+    // Each attempt to open a device, just before it is made.
+    void opening(const QString& device);
 
 private:
     void raise(Event event);
@@ -51,6 +60,9 @@ private:
     QSerialPort m_port;
     int m_commPort = 1;
     QString m_devicePath;
+    QString m_device; // named with the number, instead of the one the number finds
+    QString m_openedDevice;
+    QString m_hangUpReason;
     QString m_settings = QString::fromLatin1(ControllerWire::kLineSettings);
     int m_event = NoEvent;
 };

@@ -1,7 +1,11 @@
 #include "PortDevices.h"
 
+#include "Logging.h"
+#include "PortListing.h"
 #include "SettingsFile.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -22,6 +26,10 @@ constexpr Range kTable[] = {
     {17, 32, "/dev/ttyS", 4},
 };
 
+QString linkPath(int comNumber) {
+    return SettingsFolder() + QStringLiteral("ports/com%1").arg(comNumber);
+}
+
 } // namespace
 
 QString tableDeviceFor(int comNumber) {
@@ -38,17 +46,63 @@ QString tableDeviceFor(int comNumber) {
 #endif
 }
 
+bool hasComLink(int comNumber) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(comNumber);
+    return false;
+#else
+    const QFileInfo link(linkPath(comNumber));
+    return comNumber >= 1 && (link.isSymLink() || link.exists());
+#endif
+}
+
 QString devicePathFor(int comNumber) {
     if (comNumber < 1) {
         return {};
     }
-#ifndef Q_OS_WIN
-    const QFileInfo link(SettingsFolder() + QStringLiteral("ports/com%1").arg(comNumber));
-    if (link.isSymLink() || link.exists()) {
+    if (hasComLink(comNumber)) {
         // The real device path keeps lock files unique per device, however many links point at it.
+        const QFileInfo link(linkPath(comNumber));
         const QString target = link.canonicalFilePath();
-        return target.isEmpty() ? link.absoluteFilePath() : target;
+        if (!target.isEmpty()) {
+            return target;
+        }
+        return link.isSymLink() ? link.symLinkTarget() : link.absoluteFilePath();
     }
-#endif
     return tableDeviceFor(comNumber);
+}
+
+bool isPinned(int comNumber) {
+    if (!hasComLink(comNumber)) {
+        return false;
+    }
+    const QFileInfo link(linkPath(comNumber));
+    return link.isSymLink() &&
+           QDir::cleanPath(QFileInfo(link.symLinkTarget()).absolutePath()) == QDir::cleanPath(byIdFolder());
+}
+
+bool followsUsbTable(int comNumber) {
+    const QString device = tableDeviceFor(comNumber);
+    return !hasComLink(comNumber) && (device.startsWith(QLatin1String("/dev/ttyUSB")) ||
+                                      device.startsWith(QLatin1String("/dev/ttyACM")));
+}
+
+bool pinComNumber(int comNumber, const QString& device) {
+    const QString path = linkPath(comNumber);
+    const QFileInfo link(path);
+    if (link.isSymLink() && link.symLinkTarget() == QFileInfo(device).absoluteFilePath()) {
+        return true;
+    }
+    QDir().mkpath(SettingsFolder() + QStringLiteral("ports"));
+    if ((link.isSymLink() || link.exists()) && !QFile::remove(path)) {
+        qCWarning(lcPort).noquote() << "COM" << comNumber << "not pinned:" << path << "cannot be replaced";
+        return false;
+    }
+    if (!QFile::link(device, path)) {
+        qCWarning(lcPort).noquote() << "COM" << comNumber << "not pinned: cannot link" << path << "to"
+                                    << device;
+        return false;
+    }
+    qCInfo(lcPort).noquote() << "COM" << comNumber << "pinned to" << device;
+    return true;
 }

@@ -23,7 +23,8 @@ public:
           m_device(device) {}
 
     Cause cause() const { return m_cause; }
-    // The system's or the program's words, e.g. "/dev/ttyUSB0: Permission denied".
+    // What the operator reads under the message and the log records: what was tried, why it failed and
+    // what to do, e.g. "Nothing is connected as COM 5 (/dev/ttyUSB0). Check the cable or adapter, ...".
     const QString& reason() const { return m_reason; }
     int comNumber() const { return m_comNumber; }
     const QString& device() const { return m_device; }

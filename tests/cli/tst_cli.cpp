@@ -124,7 +124,7 @@ private slots:
             << 100 << 0 << false << QStringList{"--count"} << kSilent << none << "no response" << false;
         QTest::newRow("missing port")
             << 100 << -1 << true << QStringList{"--download", "@/log.csv"} << kPortUnavailable << none
-            << "port not available: .*/ports/com3: " << false;
+            << "port not available: Nothing is connected as COM 3 \\(.*\\)\\. Check the cable" << false;
         QTest::newRow("file cannot be written")
             << 100 << -1 << false << QStringList{"--download", "@/no such folder/log.csv"} << kFileError
             << none << "cannot write" << false;

@@ -54,6 +54,7 @@ private slots:
 
     void hangUpThenTheDeviceComesBack() {
         QVERIFY(start({.records = 100, .hangUpAfterLine = 30}));
+        const QString device = w->sim->devicePath();
         int hangUps = 0;
         connect(&w->form->comPort(), &ComPort::OnComm, this,
                 [&] { hangUps += w->form->comPort().CommEvent() == ComPort::HangUp ? 1 : 0; });
@@ -83,6 +84,11 @@ private slots:
         QCOMPARE(w->link().state.LineCount(), 108);
         QCOMPARE(hangUps, 1);
         QCOMPARE(foreign.received(), QByteArray());
+        // Under the watchdog's message, what happened to the device.
+        QCOMPARE(w->op.questions[0].details,
+                 QStringLiteral("The device went away: COM 1 (%1) hung up, as it does when the adapter is "
+                                "unplugged or its cable pulled. Plug it back in, then press Retry.")
+                     .arg(device));
     }
 
     void garbageBytesAreKeptByteForByte() {

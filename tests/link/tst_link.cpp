@@ -384,15 +384,17 @@ private slots:
             }
         };
         // The reason a port did not open is kept: logged, and handed to the operator under the message.
-        const QString missing = env.settingsFolder() + QStringLiteral("ports/com7");
-        const QRegularExpression logged(QStringLiteral("COM 7 did not open: .*%1: No such file or directory")
-                                            .arg(QRegularExpression::escape(missing)));
+        const QString reason =
+            QStringLiteral("Nothing is connected as COM 7 (/nonexistent/rm7-device). Check the "
+                           "cable or adapter, or choose another port.");
+        const QRegularExpression logged(
+            QStringLiteral("COM 7 did not open: %1").arg(QRegularExpression::escape(reason)));
         QTest::ignoreMessage(QtWarningMsg, logged);
         QTest::ignoreMessage(QtWarningMsg, logged);
         QVERIFY(OpenPort(port, settings, op));
         QVERIFY(port.PortOpen());
         QCOMPARE(port.CommPort(), 2);
-        QVERIFY(op.questions.first().details.contains(missing));
+        QCOMPARE(op.questions.first().details, reason);
         QCOMPARE(op.texts(), QStringList(2, QStringLiteral("Coms Port not available!")));
         QCOMPARE(op.questions.first().title, QStringLiteral("Warning"));
         QCOMPARE(op.questions.first().style, 21);

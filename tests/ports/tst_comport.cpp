@@ -6,13 +6,87 @@
 #include "SimReply.h"
 #include "TestEnvironment.h"
 
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Opens COM n in a child process that runs as an unprivileged user (root opens every device, and is let
+// past a port held for one program alone); returns what the opening gave: its cause and reason.
+QByteArray openAsUserInChild(int number) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        return {};
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(1);
+        }
+        QByteArray report = "opened";
+        try {
+            ComPort port;
+            port.setCommPort(number);
+            port.setSettings(QStringLiteral("9600,n,8,1"));
+            port.setPortOpen(true);
+        } catch (const PortError& error) {
+            report = QByteArray::number(int(error.cause())) + '|' + error.reason().toUtf8();
+        }
+        [[maybe_unused]] const auto written = ::write(pipeFds[1], report.constData(), size_t(report.size()));
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    QByteArray report;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+        report.append(buffer, n);
+    }
+    ::close(pipeFds[0]);
+    ::waitpid(pid, nullptr, 0);
+    return report;
+}
+
+QByteArray openHere(ComPort& port, int number) {
+    try {
+        port.setCommPort(number);
+        port.setSettings(QStringLiteral("9600,n,8,1"));
+        port.setPortOpen(true);
+    } catch (const PortError& error) {
+        return QByteArray::number(int(error.cause())) + '|' + error.reason().toUtf8();
+    }
+    return "opened";
+}
+
+QByteArray failed(PortError::Cause cause, const QString& reason) {
+    return QByteArray::number(int(cause)) + '|' + reason.toUtf8();
+}
+
+} // namespace
 
 class TestComPort : public QObject {
     Q_OBJECT
 
 private:
+    // The test's settings folder, readable by the unprivileged user that opens ports in a child.
+    static void letEveryoneRead(const QString& configHome) {
+        for (const QString& folder : {configHome, configHome + QStringLiteral("/korvane"),
+                                      configHome + QStringLiteral("/korvane/ports")}) {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadOther | QFile::ExeOther);
+        }
+    }
+
     // Opens a ComPort on COM 3 linked to a fresh simulator.
     void openOnSim(ControllerSim& sim, ComPort& port) {
         QVERIFY(sim.start());
@@ -135,6 +209,155 @@ private slots:
         QCOMPARE(events.count(ComPort::HangUp), 1);
         QCOMPARE(events.size() - events.count(ComPort::Receive), 1);
         QVERIFY(!port.PortOpen());
+        QCOMPARE(port.hangUpReason(),
+                 QStringLiteral("The device went away: COM 3 (%1) hung up, as it does when the adapter is "
+                                "unplugged or its cable pulled. Plug it back in, then press Retry.")
+                     .arg(sim.devicePath()));
+        QVERIFY(sim.reconnect());
+        port.setPortOpen(true);
+        QCOMPARE(port.hangUpReason(), QString()); // told once, until the next opening
+    }
+
+    void missingDeviceIsNamed() {
+        // An adapter pinned by its stable name, unplugged. (A pseudo-terminal's name, once freed, may be
+        // given to another program's terminal at any moment.)
+        const QString gone = m_env->path(QStringLiteral("usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0"));
+        QDir().mkpath(m_env->settingsFolder() + QStringLiteral("ports"));
+        QVERIFY(QFile::link(gone, m_env->settingsFolder() + QStringLiteral("ports/com3")));
+        ComPort port;
+        QCOMPARE(openHere(port, 3),
+                 failed(PortError::Cause::NoDevice,
+                        QStringLiteral("Nothing is connected as COM 3 (%1). Check the cable or adapter, or "
+                                       "choose another port.")
+                            .arg(gone)));
+    }
+
+    void missingTableAdapterSuggestsPinning() {
+        if (QFile::exists(QStringLiteral("/dev/ttyUSB1"))) {
+            QSKIP("this machine has an adapter as /dev/ttyUSB1");
+        }
+        ComPort port;
+        QCOMPARE(
+            openHere(port, 6),
+            failed(PortError::Cause::NoDevice,
+                   QStringLiteral("Nothing is connected as COM 6 (/dev/ttyUSB1). Check the cable or "
+                                  "adapter, or choose another port.\n\nCOM 6 reaches whichever adapter the "
+                                  "system names /dev/ttyUSB1 at the moment. To keep COM 6 on one adapter "
+                                  "in any USB socket, choose it in the port list and press OK: the program "
+                                  "then pins COM 6 to it.")));
+    }
+
+    void deniedDeviceNamesTheFix_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("group may use it")
+            << 0660
+            << "Your user may not use COM 3 (%1): the device belongs to the group dialout, and your user is "
+               "not in it. Add it with\nsudo usermod -aG dialout $USER\nthen log out and in again.";
+        QTest::newRow("owner alone")
+            << 0600
+            << "Your user may not use COM 3 (%1): only its owner, root, may open it. Ask the administrator "
+               "for access, or choose another port.";
+    }
+    void deniedDeviceNamesTheFix() {
+        QFETCH(int, mode);
+        QFETCH(QString, expected);
+        if (::geteuid() != 0) {
+            QSKIP("needs root to hand the device to root and the dialout group");
+        }
+        ControllerSim sim;
+        QVERIFY(sim.start());
+        QVERIFY(sim.placeLink(m_env->settingsFolder(), 3));
+        letEveryoneRead(m_env->configHome());
+        const QByteArray device = QFile::encodeName(sim.devicePath());
+        QCOMPARE(::chown(device.constData(), 0, 20), 0); // 20: dialout
+        QCOMPARE(::chmod(device.constData(), mode_t(mode)), 0);
+        QCOMPARE(openAsUserInChild(3),
+                 failed(PortError::Cause::PermissionDenied, expected.arg(sim.devicePath())));
+    }
+
+    void portHeldForOneProgramAlone() {
+        if (::geteuid() != 0) {
+            QSKIP("needs root to run the opener as another user");
+        }
+        ControllerSim sim;
+        QVERIFY(sim.start());
+        QVERIFY(sim.placeLink(m_env->settingsFolder(), 3));
+        letEveryoneRead(m_env->configHome());
+        const QByteArray device = QFile::encodeName(sim.devicePath());
+        QCOMPARE(::chmod(device.constData(), 0666), 0);
+        const int holder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(holder >= 0);
+        QCOMPARE(::ioctl(holder, TIOCEXCL), 0);
+        const QByteArray report = openAsUserInChild(3);
+        ::close(holder);
+        QCOMPARE(report, failed(PortError::Cause::Busy,
+                                QStringLiteral("COM 3 (%1) is in use by another program, which holds it for "
+                                               "itself alone. Close that program, or choose another port.")
+                                    .arg(sim.devicePath())));
+    }
+
+    void lockFileNamesTheProgram_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("advice");
+        QTest::newRow("a terminal program") << "sleep"
+                                            << "";
+        QTest::newRow("brltty")
+            << "brltty"
+            << "\n\nbrltty is running: it takes CH340 and CP210x adapters for braille "
+               "displays. Without a braille display, remove it with\nsudo apt remove brltty";
+        QTest::newRow("ModemManager")
+            << "ModemManager"
+            << "\n\nModemManager is running: it tries every new serial device as a modem for a while after "
+               "it "
+               "appears. Wait half a minute and try again, or stop it with\nsudo systemctl stop ModemManager";
+    }
+    void lockFileNamesTheProgram() {
+        QFETCH(QString, program);
+        QFETCH(QString, advice);
+        if (!QFileInfo(QStringLiteral("/var/lock")).isWritable()) {
+            QSKIP("/var/lock is not writable here");
+        }
+        ControllerSim sim;
+        QVERIFY(sim.start());
+        QVERIFY(sim.placeLink(m_env->settingsFolder(), 3));
+        // Another program, by the name given, holds the device and its lock file.
+        const QString binary = m_env->path(program);
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), binary));
+        QVERIFY(QFile::setPermissions(binary, QFile::ReadOwner | QFile::ExeOwner));
+        QProcess holder;
+        holder.start(binary, {QStringLiteral("60")});
+        QVERIFY(holder.waitForStarted());
+        const qint64 pid = holder.processId();
+        const QString lock = QStringLiteral("/var/lock/LCK..") +
+                             sim.devicePath().mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
+        QFile lockFile(lock);
+        QVERIFY(lockFile.open(QIODevice::WriteOnly));
+        lockFile.write(QByteArray::number(pid) + '\n' + program.toUtf8() + '\n' +
+                       QSysInfo::machineHostName().toUtf8() + '\n');
+        lockFile.close();
+        ComPort port;
+        const QByteArray report = openHere(port, 3);
+        QFile::remove(lock);
+        holder.kill();
+        holder.waitForFinished();
+        QCOMPARE(report,
+                 failed(PortError::Cause::Busy,
+                        QStringLiteral("COM 3 (%1) is in use by %2 (process %3). Close that program, or "
+                                       "choose another port.")
+                                .arg(sim.devicePath(), program)
+                                .arg(pid) +
+                            advice));
+    }
+
+    void otherFailuresGiveTheSystemsWords() {
+        QDir().mkpath(m_env->settingsFolder() + QStringLiteral("ports"));
+        QVERIFY(
+            QFile::link(QStringLiteral("/dev/null"), m_env->settingsFolder() + QStringLiteral("ports/com3")));
+        ComPort port;
+        QCOMPARE(openHere(port, 3),
+                 failed(PortError::Cause::Other, QStringLiteral("COM 3 (/dev/null) did not open. The system "
+                                                                "says: Inappropriate ioctl for device.")));
     }
 };
 

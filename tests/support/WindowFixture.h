@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControllerSim.h"
+#include "FakeDevices.h"
 #include "MainForm.h"
 #include "ScriptedOperator.h"
 #include "TestEnvironment.h"
@@ -11,6 +12,7 @@
 // names COM 1, and the simulator wherever a test places it.
 struct WindowFixture {
     TestEnvironment env;
+    FakeDevices devices;
     ScriptedOperator op;
     ComPort port;
     Settings settings;

@@ -1,0 +1,19 @@
+#include "FakeDevices.h"
+
+#include <QFile>
+
+FakeDevices::FakeDevices() {
+    setPortInfoSource([this] { return described; }, m_dir.path());
+}
+
+FakeDevices::~FakeDevices() {
+    setPortInfoSource(nullptr);
+}
+
+bool FakeDevices::plugIn(const QString& name, const QString& device) const {
+    return QFile::link(device, byIdPath(name));
+}
+
+bool FakeDevices::pullOut(const QString& name) const {
+    return QFile::remove(byIdPath(name));
+}
