@@ -11,6 +11,7 @@
 #include "ReceiveDispatcher.h"
 #include "ResponseWatchdog.h"
 #include "Twips.h"
+#include "WindowAccess.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -100,6 +101,7 @@ MainForm::MainForm(Operator& op, QWidget* parent)
     buildControls();
     buildMenus();
     routeEvents();
+    addWindowAccess(*this, op);
     m_link.PromptSaveLogs = [this] { PromptSaveLogs(); };
     Form_Load();
 }
