@@ -163,7 +163,7 @@ std::optional<QTime> time(QByteArrayView field) {
 
 DateOrder orderEvidence(const DateParts& parts) {
     if (parts.yearFirst) {
-        return DateOrder::Unknown;
+        return DateOrder::DayFirst; // year-month-day leaves no doubt, and reads the same either way
     }
     if (parts.first > 12 && parts.second <= 12) {
         return DateOrder::DayFirst;

@@ -26,7 +26,7 @@ std::optional<DateParts> dateParts(QByteArrayView field);
 QDate date(const DateParts& parts, DateOrder order);
 std::optional<QTime> time(QByteArrayView field);
 
-// What one date says about the order: a part above 12 can only be the day.
+// What one date says about the order: a part above 12 can only be the day; a year-first date settles it.
 DateOrder orderEvidence(const DateParts& parts);
 
 } // namespace FieldValue
