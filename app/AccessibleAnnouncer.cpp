@@ -62,17 +62,15 @@ void AccessibleAnnouncer::announce() {
     }
     m_quiet.start();
     if (text != m_toldText) {
-        if (QAccessible::isActive()) {
-            QAccessibleTextUpdateEvent event(const_cast<LogView*>(&m_log), 0, m_toldText, text);
-            QAccessible::updateAccessibility(&event);
-        }
+        QAccessibleTextUpdateEvent event(const_cast<LogView*>(&m_log), 0, m_toldText, text);
+        QAccessible::updateAccessibility(&event);
         m_toldText = text;
+        emit told(const_cast<LogView*>(&m_log));
     }
     if (value != m_toldValue) {
-        if (QAccessible::isActive()) {
-            QAccessibleValueChangeEvent event(const_cast<ProgressView*>(&m_progress), value);
-            QAccessible::updateAccessibility(&event);
-        }
+        QAccessibleValueChangeEvent event(const_cast<ProgressView*>(&m_progress), value);
+        QAccessible::updateAccessibility(&event);
         m_toldValue = value;
+        emit told(const_cast<ProgressView*>(&m_progress));
     }
 }

@@ -22,6 +22,10 @@ public:
     // The window shows something new; it is told now, or when the interval is over.
     void noteChange();
 
+signals:
+    // A change of the log box's text or the progress bar's value was told to screen readers.
+    void told(QObject* view);
+
 private:
     void announce();
 

@@ -23,6 +23,7 @@ LogChart::LogChart(const RecordTableModel& model, const LineStore& store, Operat
       m_dateOrder(new QComboBox(this)), m_dateNote(new QLabel(this)),
       m_export(new QPushButton(tr("E&xport PNG..."), this)) {
     m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_export->setObjectName(QStringLiteral("exportPng"));
     m_view->setObjectName(QStringLiteral("chartView"));
     m_view->setAccessibleName(tr("Chart"));
     m_columns->setObjectName(QStringLiteral("chartColumns"));

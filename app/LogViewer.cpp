@@ -3,11 +3,11 @@
 #include "LogChart.h"
 #include "RecordTableModel.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -62,11 +62,8 @@ LogViewer::LogViewer(const LineStore& store, const LinkDisplay& display, Operato
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->horizontalHeader()->setDefaultSectionSize(90);
 
-    auto* copy = new QAction(tr("Copy"), m_table);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetShortcut);
-    m_table->addAction(copy);
-    connect(copy, &QAction::triggered, this, &LogViewer::copyRows);
+    // The table's own Copy takes one cell; here it takes the chosen rows.
+    m_table->installEventFilter(this);
 
     QPushButton* copyButton = button(tr("&Copy rows"), this, "copyRows");
     QPushButton* firstButton = button(tr("F&irst"), this, "first");
@@ -103,6 +100,21 @@ LogViewer::LogViewer(const LineStore& store, const LinkDisplay& display, Operato
     showTitles();
     markOtherLines();
     resize(900, 600);
+}
+
+bool LogViewer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_table &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            if (event->type() == QEvent::KeyPress) {
+                copyRows();
+            }
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void LogViewer::showTitles() {
@@ -154,14 +166,17 @@ void LogViewer::copyRows() {
 
 void LogViewer::goToFirst() {
     if (m_model->rowCount() > 0) {
-        m_table->setCurrentIndex(m_model->index(0, 0));
+        m_table->selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::ClearAndSelect |
+                                                                             QItemSelectionModel::Rows);
         m_table->scrollToTop();
     }
 }
 
 void LogViewer::goToLast() {
     if (m_model->rowCount() > 0) {
-        m_table->setCurrentIndex(m_model->index(m_model->rowCount() - 1, 0));
+        m_table->selectionModel()->setCurrentIndex(m_model->index(m_model->rowCount() - 1, 0),
+                                                   QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
         m_table->scrollToBottom();
     }
 }

@@ -36,6 +36,9 @@ public:
     void goToFirst();
     void goToLast();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showTitles();
     void markOtherLines();
