@@ -34,7 +34,7 @@ LogViewer::LogViewer(const LineStore& store, const LinkDisplay& display, Operato
       m_header(new QPlainTextEdit), m_filter(new QLineEdit), m_table(new QTableView) {
     setObjectName(QStringLiteral("LogViewer"));
     setWindowTitle(tr("Log Viewer"));
-    m_model->follow(display);
+    m_model->follow(display, kRowsEveryMs);
     m_chart = new LogChart(*m_model, store, op);
 
     m_header->setObjectName(QStringLiteral("header"));

@@ -21,6 +21,9 @@ class LogViewer : public QWidget {
 
 public:
     static constexpr int kFilterDelayMs = 150;
+    // Rows arriving during a download are added at most this often: a table drawn a few times a second
+    // keeps up with the eye, and the download keeps its speed.
+    static constexpr int kRowsEveryMs = 100;
 
     LogViewer(const LineStore& store, const LinkDisplay& display, Operator& op, QWidget* parent = nullptr);
 

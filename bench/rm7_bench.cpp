@@ -3,18 +3,22 @@
 
 #include "ComPort.h"
 #include "Link.h"
+#include "LogChart.h"
+#include "LogViewer.h"
 #include "MainForm.h"
 #include "Operator.h"
 #include "ReceiveDispatcher.h"
 #include "SaveLogs.h"
 #include "Settings.h"
 #include "SimReply.h"
+#include "WindowAccess.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -28,6 +32,7 @@ namespace {
 
 constexpr int kRecords = 10000;
 constexpr int kPacedRecords = 100;
+constexpr int kStreamRecords = 200000;
 
 class QuietOperator : public Operator {
 public:
@@ -213,6 +218,83 @@ void benchStartUp() {
     report({0, cpuSeconds(), 0});
 }
 
+long residentKiB() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+// Opening the log viewer on a download already stored: the time until its table is on screen, and the
+// memory it adds (value, in KiB).
+void benchViewerOpen(int records) {
+    QuietOperator op;
+    MainForm window(op);
+    window.show();
+    LineStore& store = window.link().state.LogLines;
+    for (const QByteArray& line : SimReply::downloadLines(records)) {
+        store.append(line);
+    }
+    QCoreApplication::processEvents();
+    const long before = residentKiB();
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    LogViewer* viewer = openLogViewer(window, op);
+    QCoreApplication::processEvents(); // laid out and painted
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    const long added = residentKiB() - before;
+    report({wall, cpuSeconds() - cpu, double(added)});
+    delete viewer;
+}
+
+// A download streaming into an open viewer (its table, or its chart): the longest wait of a 10 ms timer
+// (value, in seconds) tells how long the window could not answer.
+enum class Viewer { None, Table, Chart };
+void benchViewerStream(int records, Viewer shown) {
+    SimProcess sim(records, false);
+    QuietOperator op;
+    MainForm window(op);
+    window.show();
+    if (shown != Viewer::None) {
+        LogViewer* viewer = openLogViewer(window, op);
+        if (shown == Viewer::Chart) {
+            viewer->tabs()->setCurrentWidget(viewer->chart());
+        }
+    }
+    QCoreApplication::processEvents();
+    QTimer tick;
+    tick.setInterval(10);
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTick.nsecsElapsed());
+        sinceTick.restart();
+    });
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    window.LoadButton->click();
+    sinceTick.start();
+    tick.start();
+    QEventLoop wait;
+    QObject::connect(&window.link().display, &LinkDisplay::changed, &wait, [&] {
+        if (window.link().display.commandsEnabled()) {
+            wait.quit();
+        }
+    });
+    wait.exec();
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    if (window.link().state.LineCount() != records + 8) {
+        QTextStream(stderr) << "rm7-bench: the download brought " << window.link().state.LineCount()
+                            << " lines\n";
+        return;
+    }
+    report({wall, cpuSeconds() - cpu, double(longest) / 1e9});
+}
+
 struct Row {
     QString measure;
     QString figure;
@@ -266,6 +348,11 @@ int runAll() {
     const Figures paced = medianOf(QStringLiteral("paced"), 1);
     const Figures save = medianOf(QStringLiteral("save"), 5);
     const Figures startup = medianOf(QStringLiteral("startup"), 5);
+    const Figures viewer10k = medianOf(QStringLiteral("viewer-10k"), 5);
+    const Figures viewer1m = medianOf(QStringLiteral("viewer-1m"), 3);
+    const Figures streamAlone = medianOf(QStringLiteral("stream-no-viewer"), 3);
+    const Figures streamTable = medianOf(QStringLiteral("viewer-stream"), 3);
+    const Figures streamChart = medianOf(QStringLiteral("viewer-stream-chart"), 3);
 
     const double downloadBytes = double(download(kRecords).size());
     const double wireSeconds = double(download(kPacedRecords).size()) * 10 / 9600;
@@ -292,6 +379,20 @@ int runAll() {
         {QStringLiteral("Saving 10,000 lines"), ms(save.wall), QStringLiteral("-"), save},
         {QStringLiteral("Start-up to the first window shown"), ms(startup.wall), QStringLiteral("-"),
          startup},
+        {QStringLiteral(
+             "Log viewer opened on 10,000 stored lines (time to its table on screen; memory added)"),
+         ms(viewer10k.wall) + QStringLiteral("; +%1 MB").arg(viewer10k.value / 1024, 0, 'f', 1),
+         QStringLiteral("well under 1 s; little memory"), viewer10k},
+        {QStringLiteral("Log viewer opened on 1,000,000 stored lines (the same)"),
+         ms(viewer1m.wall) + QStringLiteral("; +%1 MB").arg(viewer1m.value / 1024, 0, 'f', 1),
+         QStringLiteral("well under 1 s; little memory"), viewer1m},
+        {QStringLiteral("Unpaced %1 lines, no viewer open: longest gap of a 10 ms timer")
+             .arg(kStreamRecords + 8),
+         ms(streamAlone.value), QStringLiteral("-"), streamAlone},
+        {QStringLiteral("The same into an open viewer's table"), ms(streamTable.value), QStringLiteral("-"),
+         streamTable},
+        {QStringLiteral("The same with the chart shown (redrawn once a second)"), ms(streamChart.value),
+         QStringLiteral("-"), streamChart},
     };
 
     QString table =
@@ -336,6 +437,16 @@ int main(int argc, char* argv[]) {
         benchSave();
     } else if (scenario == u"startup") {
         benchStartUp();
+    } else if (scenario == u"viewer-10k") {
+        benchViewerOpen(10000 - 8);
+    } else if (scenario == u"viewer-1m") {
+        benchViewerOpen(1000000 - 8);
+    } else if (scenario == u"viewer-stream") {
+        benchViewerStream(kStreamRecords, Viewer::Table);
+    } else if (scenario == u"viewer-stream-chart") {
+        benchViewerStream(kStreamRecords, Viewer::Chart);
+    } else if (scenario == u"stream-no-viewer") {
+        benchViewerStream(kStreamRecords, Viewer::None);
     }
     return 0;
 }

@@ -17,13 +17,34 @@ RecordTableModel::RecordTableModel(const LineStore& store, QObject* parent)
     rebuild();
 }
 
-void RecordTableModel::follow(const LinkDisplay& display) {
-    connect(&display, &LinkDisplay::changed, this, &RecordTableModel::refresh);
+void RecordTableModel::follow(const LinkDisplay& display, int intervalMs) {
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(intervalMs);
+    connect(&m_quiet, &QTimer::timeout, this, [this] {
+        if (m_changedMeanwhile) {
+            m_changedMeanwhile = false;
+            refresh();
+            m_quiet.start();
+        }
+    });
+    connect(&display, &LinkDisplay::changed, this, &RecordTableModel::displayChanged);
     // The store goes with the link; the table must not read it afterwards.
     connect(&display, &QObject::destroyed, this, &RecordTableModel::detach);
 }
 
+void RecordTableModel::displayChanged() {
+    if (m_quiet.interval() <= 0) {
+        refresh();
+    } else if (m_quiet.isActive()) {
+        m_changedMeanwhile = true;
+    } else {
+        refresh();
+        m_quiet.start();
+    }
+}
+
 void RecordTableModel::detach() {
+    m_quiet.stop();
     beginResetModel();
     m_store = nullptr;
     m_layout = {};

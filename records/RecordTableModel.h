@@ -5,7 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QCache>
-#include <QPointer>
+#include <QTimer>
 #include <vector>
 
 class LineStore;
@@ -29,8 +29,9 @@ public:
     explicit RecordTableModel(const LineStore& store, QObject* parent = nullptr);
 
     // Takes in the lines stored since it last looked whenever the display changes (once per read from
-    // the port); starts again when the store was emptied.
-    void follow(const LinkDisplay& display);
+    // the port), and at most once every `intervalMs` after the first change: a fast download changes it
+    // hundreds of times a second, more than a table can draw. Starts again when the store was emptied.
+    void follow(const LinkDisplay& display, int intervalMs = 0);
     void refresh();
 
     const LogLayout& layout() const { return m_layout; }
@@ -65,6 +66,7 @@ private:
     void scan(int first, int last, int& widest, std::vector<int>& matches);
     const Row& rowAt(int line) const;
     void detach();
+    void displayChanged();
 
     const LineStore* m_store;
     LogLayout m_layout;
@@ -75,4 +77,6 @@ private:
     LineFilter m_filter;
     std::vector<int> m_matches; // line numbers that pass the filter, while there is one
     mutable QCache<int, Row> m_rows;
+    QTimer m_quiet;
+    bool m_changedMeanwhile = false;
 };
