@@ -84,7 +84,7 @@ private slots:
         w->form->LoadButton->click();
         QTRY_VERIFY(w->idle());
         QTRY_COMPARE(model->rowCount(), 61); // 60 records and the final line
-        QVERIFY(inserted.size() > 10);       // row by row as the reads came, not at the end
+        QVERIFY(inserted.size() > 3);        // in steps as the reads came (a few a second), not at the end
         QVERIFY(std::is_sorted(rowsSeen.begin(), rowsSeen.end()));
         QVERIFY(reset.size() <= 2); // the first lines and the titles; afterwards rows are only added
         QCOMPARE(viewer->header()->toPlainText().split(QLatin1Char('\n')).size(), 6);
