@@ -8,6 +8,7 @@
 #include "MainForm.h"
 #include "Operator.h"
 #include "ReceiveDispatcher.h"
+#include "RecordTableModel.h"
 #include "SaveLogs.h"
 #include "Settings.h"
 #include "SimReply.h"
@@ -250,6 +251,31 @@ void benchViewerOpen(int records) {
     delete viewer;
 }
 
+// On a million stored lines: the time from typing into the viewer's Find box to the rows found (value:
+// the rows), or from choosing the chart to its points drawn.
+void benchViewerOnMillion(bool chart) {
+    QuietOperator op;
+    MainForm window(op);
+    window.show();
+    LineStore& store = window.link().state.LogLines;
+    for (const QByteArray& line : SimReply::downloadLines(1000000 - 8)) {
+        store.append(line);
+    }
+    LogViewer* viewer = openLogViewer(window, op);
+    QCoreApplication::processEvents();
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    if (chart) {
+        viewer->tabs()->setCurrentWidget(viewer->chart());
+    } else {
+        viewer->model()->setFilter(QStringLiteral("pump on"));
+    }
+    QCoreApplication::processEvents();
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    report({wall, cpuSeconds() - cpu, double(viewer->model()->rowCount())});
+}
+
 // A download streaming into an open viewer (its table, or its chart): the longest wait of a 10 ms timer
 // (value, in seconds) tells how long the window could not answer.
 enum class Viewer { None, Table, Chart };
@@ -350,6 +376,8 @@ int runAll() {
     const Figures startup = medianOf(QStringLiteral("startup"), 5);
     const Figures viewer10k = medianOf(QStringLiteral("viewer-10k"), 5);
     const Figures viewer1m = medianOf(QStringLiteral("viewer-1m"), 3);
+    const Figures find1m = medianOf(QStringLiteral("viewer-find-1m"), 3);
+    const Figures chart1m = medianOf(QStringLiteral("viewer-chart-1m"), 3);
     const Figures streamAlone = medianOf(QStringLiteral("stream-no-viewer"), 3);
     const Figures streamTable = medianOf(QStringLiteral("viewer-stream"), 3);
     const Figures streamChart = medianOf(QStringLiteral("viewer-stream-chart"), 3);
@@ -386,6 +414,10 @@ int runAll() {
         {QStringLiteral("Log viewer opened on 1,000,000 stored lines (the same)"),
          ms(viewer1m.wall) + QStringLiteral("; +%1 MB").arg(viewer1m.value / 1024, 0, 'f', 1),
          QStringLiteral("well under 1 s; little memory"), viewer1m},
+        {QStringLiteral("Find \"pump on\" in 1,000,000 lines (all rows searched)"), ms(find1m.wall),
+         QStringLiteral("-"), find1m},
+        {QStringLiteral("The chart of 1,000,000 lines (4 columns, at most 4,000 points each)"),
+         ms(chart1m.wall), QStringLiteral("-"), chart1m},
         {QStringLiteral("Unpaced %1 lines, no viewer open: longest gap of a 10 ms timer")
              .arg(kStreamRecords + 8),
          ms(streamAlone.value), QStringLiteral("-"), streamAlone},
@@ -445,6 +477,10 @@ int main(int argc, char* argv[]) {
         benchViewerStream(kStreamRecords, Viewer::Table);
     } else if (scenario == u"viewer-stream-chart") {
         benchViewerStream(kStreamRecords, Viewer::Chart);
+    } else if (scenario == u"viewer-find-1m") {
+        benchViewerOnMillion(false);
+    } else if (scenario == u"viewer-chart-1m") {
+        benchViewerOnMillion(true);
     } else if (scenario == u"stream-no-viewer") {
         benchViewerStream(kStreamRecords, Viewer::None);
     }

@@ -1,6 +1,7 @@
 #include "FieldValue.h"
 
 #include <QLocale>
+#include <cstdint>
 
 namespace FieldValue {
 
@@ -70,10 +71,30 @@ std::optional<double> number(QByteArrayView field) {
             return std::nullopt;
         }
     }
+    // Up to 15 digits make an exact whole number, and a power of ten up to 1e22 is exact too: their quotient
+    // is the correctly rounded value, the same a full reader gives. A reading takes millions of these.
+    if (digits <= 15) {
+        std::int64_t mantissa = 0;
+        int fraction = 0;
+        bool inFraction = false;
+        for (qsizetype i = 0; i < end; ++i) {
+            const char c = field[i];
+            if (c == '.') {
+                inFraction = true;
+            } else if (isDigit(c)) {
+                mantissa = mantissa * 10 + (c - '0');
+                fraction += inFraction;
+            }
+        }
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double value = double(mantissa) / kPowers[fraction];
+        return field[0] == '-' ? -value : value;
+    }
     if (end > kLongestNumber) {
         return std::nullopt;
     }
-    // The C locale reads the point as the decimal separator whatever the PC is set to.
+    // Longer numbers: the C locale reads the point as the decimal separator whatever the PC is set to.
     char16_t text[kLongestNumber];
     for (qsizetype i = 0; i < end; ++i) {
         text[i] = char16_t(static_cast<unsigned char>(field[i]));

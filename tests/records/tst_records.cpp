@@ -221,6 +221,8 @@ private slots:
         QTest::newRow("unit after a blank") << QByteArray(" 35 %") << 35.0;
         QTest::newRow("negative") << QByteArray("-3.25degC") << -3.25;
         QTest::newRow("leading zeros") << QByteArray("000042") << 42.0;
+        QTest::newRow("many digits") << QByteArray("1234567890.123456789") << 1234567890.123456789;
+        QTest::newRow("exactly rounded") << QByteArray("0.1") << 0.1;
         QTest::newRow("text") << QByteArray("PUMP ON") << no;
         QTest::newRow("date") << QByteArray("13/11/2026") << no;
         QTest::newRow("time") << QByteArray("08:00:00") << no;
