@@ -1,58 +1,72 @@
 #include "DialogOperator.h"
 
 #include "ComsBox.h"
-#include "MainForm.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
-Answer DialogOperator::messageBox(const QString& text, int style, const QString& title) {
-    QMessageBox box(m_window);
+namespace {
+
+QMessageBox::Icon iconOf(MsgStyle::Icon icon) {
+    switch (icon) {
+    case MsgStyle::Icon::Critical:
+        return QMessageBox::Critical;
+    case MsgStyle::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgStyle::Icon::Information:
+        return QMessageBox::Information;
+    case MsgStyle::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton buttonOf(Answer answer) {
+    switch (answer) {
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
+    case Answer::Retry:
+        return QMessageBox::Retry;
+    case Answer::Cancel:
+        return QMessageBox::Cancel;
+    case Answer::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+QWidget* mainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMainWindow*>(widget) != nullptr && widget->isVisible()) {
+            return widget;
+        }
+    }
+    return nullptr;
+}
+
+Answer DialogOperator::messageBox(const QString& text, int style, const QString& title,
+                                  const QString& /*details*/) {
+    QMessageBox box(mainWindow());
     box.setWindowTitle(title);
     box.setText(text);
-    switch (style & 0xF0) {
-    case MsgStyle::Critical:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case MsgStyle::Exclamation:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MsgStyle::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    default:
-        break;
-    }
+    box.setIcon(iconOf(MsgStyle::icon(style)));
+    const QList<Answer> answers = MsgStyle::buttons(style);
     QList<QAbstractButton*> buttons;
-    switch (style & 0x0F) {
-    case MsgStyle::YesNo:
-        buttons = {box.addButton(QMessageBox::Yes), box.addButton(QMessageBox::No)};
-        break;
-    case MsgStyle::RetryCancel:
-        buttons = {box.addButton(QMessageBox::Retry), box.addButton(QMessageBox::Cancel)};
-        break;
-    default:
-        buttons = {box.addButton(QMessageBox::Ok)};
-        break;
+    for (const Answer answer : answers) {
+        buttons << box.addButton(buttonOf(answer));
     }
-    const int defaultIndex = (style & MsgStyle::SecondDefault) != 0 && buttons.size() > 1 ? 1 : 0;
-    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.at(defaultIndex)));
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.at(MsgStyle::defaultIndex(style))));
     box.exec();
-    switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    case QMessageBox::Retry:
-        return Answer::Retry;
-    case QMessageBox::Cancel:
-        return Answer::Cancel;
-    default:
-        return (style & 0x0F) == MsgStyle::RetryCancel ? Answer::Cancel : Answer::Ok;
-    }
+    const qsizetype clicked = buttons.indexOf(box.clickedButton());
+    return clicked >= 0 ? answers.at(clicked) : MsgStyle::closeAnswer(style);
 }
 
 void DialogOperator::beep() {
@@ -60,7 +74,7 @@ void DialogOperator::beep() {
 }
 
 std::optional<QString> DialogOperator::chooseSaveFile(const SaveFileRequest& request) {
-    QFileDialog dialog(m_window, request.title, request.folder, request.filter);
+    QFileDialog dialog(mainWindow(), request.title, request.folder, request.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
@@ -71,7 +85,7 @@ std::optional<QString> DialogOperator::chooseSaveFile(const SaveFileRequest& req
 }
 
 void DialogOperator::showPortSelection() {
-    ComsBox dialog(m_window->comPort(), m_window->settings(), *this, m_window);
+    ComsBox dialog(m_port, m_settings, *this, mainWindow());
     dialog.exec();
 }
 

@@ -2,20 +2,28 @@
 
 #include "Operator.h"
 
-class MainForm;
+class ComPort;
+class QWidget;
+struct Settings;
 
-// The operator at the screen: real message boxes, the system beep and the Save dialog over the main
-// window, and the port selection dialog on the main window's port.
+// The operator at the screen: real message boxes, the system beep and the Save dialog over the program's
+// main window, and the port selection dialog on the program's one port. main() hands it the port and the
+// settings that the main window uses too.
 class DialogOperator : public Operator {
 public:
-    void setWindow(MainForm* window) { m_window = window; }
+    DialogOperator(ComPort& port, Settings& settings) : m_port(port), m_settings(settings) {}
 
-    Answer messageBox(const QString& text, int style, const QString& title) override;
+    Answer messageBox(const QString& text, int style, const QString& title,
+                      const QString& details = QString()) override;
     void beep() override;
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
     void showPortSelection() override;
     void endProgram() override;
 
 private:
-    MainForm* m_window = nullptr;
+    ComPort& m_port;
+    Settings& m_settings;
 };
+
+// The program's main window, which the dialogs stand over; nothing before it is shown.
+QWidget* mainWindow();

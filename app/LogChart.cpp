@@ -2,9 +2,10 @@
 
 #include "ChartView.h"
 #include "LineStore.h"
+#include "Logging.h"
 #include "Operator.h"
 #include "RecordTableModel.h"
-#include "ViewerSettings.h"
+#include "StoredSettings.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -18,7 +19,7 @@
 #include <limits>
 
 LogChart::LogChart(const RecordTableModel& model, const LineStore& store, Operator& op, QWidget* parent)
-    : QWidget(parent), m_model(model), m_store(store), m_op(op), m_choice(ViewerSettings::storedDateOrder()),
+    : QWidget(parent), m_model(model), m_store(store), m_op(op), m_choice(StoredSettings::dateOrder()),
       m_chart(new QChart), m_view(new ChartView(m_chart, this)), m_columns(new QListWidget(this)),
       m_dateOrder(new QComboBox(this)), m_dateNote(new QLabel(this)),
       m_export(new QPushButton(tr("E&xport PNG..."), this)) {
@@ -63,7 +64,7 @@ LogChart::LogChart(const RecordTableModel& model, const LineStore& store, Operat
 
 void LogChart::setDateOrder(DateOrder order) {
     m_choice = order;
-    ViewerSettings::storeDateOrder(order);
+    StoredSettings::writeDateOrder(order);
     rebuild();
 }
 
@@ -235,7 +236,7 @@ void LogChart::exportChart() {
         path += QStringLiteral(".png");
     }
     if (!exportPng(path)) {
-        // TODO log: the chart could not be written
+        qCWarning(lcExport) << "the chart could not be saved as" << path;
         m_op.messageBox(tr("The chart could not be saved as %1.").arg(path),
                         MsgStyle::Ok + MsgStyle::Exclamation, tr("Export Chart"));
     }

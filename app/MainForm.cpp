@@ -5,6 +5,7 @@
 #include "DownloadCommand.h"
 #include "LogCountQuery.h"
 #include "LogView.h"
+#include "Logging.h"
 #include "Operator.h"
 #include "ProgressView.h"
 #include "PromptSaveLogs.h"
@@ -89,8 +90,8 @@ QColor colourOf(PanelColour colour, const QPalette& palette) {
 
 } // namespace
 
-MainForm::MainForm(Operator& op, QWidget* parent)
-    : QMainWindow(parent), m_op(op), m_link(m_comPort, m_settings, op) {
+MainForm::MainForm(Operator& op, ComPort& port, Settings& settings, QWidget* parent)
+    : QMainWindow(parent), m_op(op), m_comPort(port), m_settings(settings), m_link(port, settings, op) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral(" RM7 Controller Download Utility"));
     setWindowIcon(AppIcons::application());
@@ -229,7 +230,8 @@ void MainForm::showPortSelectionAtStart() {
             m_op.showPortSelection();
             m_settings.PortDefaulted = 0;
             return;
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            qCWarning(lcPort) << "the port dialog failed at start-up:" << error.what();
             const Answer answer =
                 m_op.messageBox(QStringLiteral("Port Already Open"),
                                 MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
@@ -315,8 +317,9 @@ void MainForm::PromptSaveLogs() {
 }
 
 SaveResult MainForm::SaveLogs() {
-    const LineStore& lines = m_link.state.LogLines;
-    const LogSource source{m_link.state.LineCount(), [&lines](int k) { return lines.line(k); }};
+    const LinkState& state = m_link.state;
+    const LogSource source{[&state] { return state.LineCount(); },
+                           [&state](int k) { return state.LogLines.line(k); }};
     const SaveResult result = ::SaveLogs(source, m_settings, m_op);
     if (result == SaveResult::Saved) {
         m_link.state.LogsSaved = 1;

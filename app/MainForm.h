@@ -23,7 +23,8 @@ class MainForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainForm(Operator& op, QWidget* parent = nullptr);
+    // The port and the settings are the program's one port and its settings, shared with the dialogs.
+    MainForm(Operator& op, ComPort& port, Settings& settings, QWidget* parent = nullptr);
 
     ComPort& comPort() { return m_comPort; }
     Settings& settings() { return m_settings; }
@@ -77,8 +78,8 @@ private:
     void showPortSelectionAtStart();
 
     Operator& m_op;
-    ComPort m_comPort;
-    Settings m_settings;
+    ComPort& m_comPort;
+    Settings& m_settings;
     Link m_link;
     quint64 m_shownLogRevision = ~quint64(0);
     bool m_askingAtActivation = false;

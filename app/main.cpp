@@ -1,7 +1,9 @@
 // rm7-download: downloads the log of an RM7 controller over a serial port and saves it as CSV.
 
+#include "ComPort.h"
 #include "DialogOperator.h"
 #include "MainForm.h"
+#include "Settings.h"
 
 #include <QApplication>
 
@@ -10,9 +12,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("rm7-download"));
     QApplication::setOrganizationName(QStringLiteral("Korvane Instruments"));
 
-    DialogOperator op;
-    MainForm window(op);
-    op.setWindow(&window);
+    // The program's one serial port and its settings, shared by the main window and the port dialog.
+    ComPort port;
+    Settings settings;
+    DialogOperator op(port, settings);
+    MainForm window(op, port, settings);
     window.show();
     return QApplication::exec();
 }

@@ -2,11 +2,12 @@
 // measured in a process of its own (this command run with --scenario), so each has its own peak memory.
 
 #include "ComPort.h"
+#include "CpuTime.h"
 #include "Link.h"
 #include "LogChart.h"
 #include "LogViewer.h"
 #include "MainForm.h"
-#include "Operator.h"
+#include "QuietOperator.h"
 #include "ReceiveDispatcher.h"
 #include "RecordTableModel.h"
 #include "SaveLogs.h"
@@ -34,23 +35,6 @@ namespace {
 constexpr int kRecords = 10000;
 constexpr int kPacedRecords = 100;
 constexpr int kStreamRecords = 200000;
-
-class QuietOperator : public Operator {
-public:
-    Answer messageBox(const QString&, int, const QString&) override { return Answer::Ok; }
-    void beep() override {}
-    std::optional<QString> chooseSaveFile(const SaveFileRequest&) override { return saveAs; }
-    void showPortSelection() override {}
-    void endProgram() override {}
-    QString saveAs;
-};
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 long peakKiB() {
     rusage usage{};
@@ -170,11 +154,12 @@ void benchCopy() {
 }
 
 // The whole window (offscreen) taking a download from rm7-sim in a process of its own.
-void benchWindow(int records, bool paced, bool redrawPerLine) {
+void benchWindow(int records, bool paced) {
     SimProcess sim(records, paced);
     QuietOperator op;
-    MainForm window(op);
-    window.link().redrawPerLine = redrawPerLine;
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
     window.show();
     QCoreApplication::processEvents();
     const double cpu = cpuSeconds();
@@ -200,7 +185,8 @@ void benchSave() {
     op.saveAs = dir.filePath(QStringLiteral("out/run.csv"));
     QDir().mkpath(dir.filePath(QStringLiteral("out")));
     Settings settings;
-    const LogSource source{int(lines.size()), [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
+    const LogSource source{[&lines] { return int(lines.size()); },
+                           [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
@@ -213,7 +199,9 @@ void benchStartUp() {
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     QuietOperator op;
-    MainForm window(op);
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
     window.show();
     QCoreApplication::processEvents();
     report({0, cpuSeconds(), 0});
@@ -232,7 +220,9 @@ long residentKiB() {
 // memory it adds (value, in KiB).
 void benchViewerOpen(int records) {
     QuietOperator op;
-    MainForm window(op);
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
     window.show();
     LineStore& store = window.link().state.LogLines;
     for (const QByteArray& line : SimReply::downloadLines(records)) {
@@ -255,7 +245,9 @@ void benchViewerOpen(int records) {
 // the rows), or from choosing the chart to its points drawn.
 void benchViewerOnMillion(bool chart) {
     QuietOperator op;
-    MainForm window(op);
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
     window.show();
     LineStore& store = window.link().state.LogLines;
     for (const QByteArray& line : SimReply::downloadLines(1000000 - 8)) {
@@ -282,7 +274,9 @@ enum class Viewer { None, Table, Chart };
 void benchViewerStream(int records, Viewer shown) {
     SimProcess sim(records, false);
     QuietOperator op;
-    MainForm window(op);
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
     window.show();
     if (shown != Viewer::None) {
         LogViewer* viewer = openLogViewer(window, op);
@@ -370,7 +364,6 @@ int runAll() {
     const Figures dispatcher = medianOf(QStringLiteral("dispatcher"), 3);
     const Figures copy = medianOf(QStringLiteral("copy"), 7);
     const Figures window = medianOf(QStringLiteral("window"), 7);
-    const Figures perLine = medianOf(QStringLiteral("window-per-line"), 3);
     const Figures paced = medianOf(QStringLiteral("paced"), 1);
     const Figures save = medianOf(QStringLiteral("save"), 5);
     const Figures startup = medianOf(QStringLiteral("startup"), 5);
@@ -394,9 +387,6 @@ int runAll() {
         {QStringLiteral("Window (offscreen), unpaced 10,000 lines, redraw per read"),
          ms(window.wall) + QStringLiteral(" = %1x the copy").arg(window.wall / copy.wall, 0, 'f', 1),
          QStringLiteral("<= 3x the copy"), window},
-        {QStringLiteral("Window, the same with a redraw per line (before)"),
-         ms(perLine.wall) + QStringLiteral(" = %1x the copy").arg(perLine.wall / copy.wall, 0, 'f', 1),
-         QStringLiteral("-"), perLine},
         {QStringLiteral("Paced at 9600 baud, %1 records, wire time %2")
              .arg(kPacedRecords)
              .arg(ms(wireSeconds)),
@@ -460,11 +450,9 @@ int main(int argc, char* argv[]) {
     } else if (scenario == u"copy") {
         benchCopy();
     } else if (scenario == u"window") {
-        benchWindow(kRecords, false, false);
-    } else if (scenario == u"window-per-line") {
-        benchWindow(kRecords, false, true);
+        benchWindow(kRecords, false);
     } else if (scenario == u"paced") {
-        benchWindow(kPacedRecords, true, false);
+        benchWindow(kPacedRecords, true);
     } else if (scenario == u"save") {
         benchSave();
     } else if (scenario == u"startup") {

@@ -1,9 +1,9 @@
 #include "FileErrors.h"
 
 #include "Operator.h"
+#include "SystemFile.h"
 
 #include <cerrno>
-#include <cstring>
 
 namespace FileError {
 
@@ -50,13 +50,13 @@ QString plainReason(int systemError) {
     case ENOSPC:
         return QStringLiteral("There is no space left on the disk.");
     default:
-        return QString::fromLocal8Bit(std::strerror(systemError)) + QLatin1Char('.');
+        return systemErrorText(systemError) + QLatin1Char('.');
     }
 }
 
 } // namespace FileError
 
-int ReportFileError(int errorNumber, const QString& name, Operator& op) {
+FileErrorAnswer ReportFileError(int errorNumber, const QString& name, Operator& op) {
     QString message;
     int style = MsgStyle::Ok + MsgStyle::Exclamation;
     switch (errorNumber) {
@@ -91,10 +91,12 @@ int ReportFileError(int errorNumber, const QString& name, Operator& op) {
         message = QStringLiteral("Path doesn't exist.");
         break;
     default:
-        return 3;
+        return FileErrorAnswer::Unlisted;
     }
     if (!name.isEmpty()) {
         message += QStringLiteral("\r\n Accessing: ") + name;
     }
-    return op.messageBox(message, style, QStringLiteral("File Error")) == Answer::Retry ? 0 : 2;
+    return op.messageBox(message, style, QStringLiteral("File Error")) == Answer::Retry
+               ? FileErrorAnswer::Retry
+               : FileErrorAnswer::GaveUp;
 }

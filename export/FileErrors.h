@@ -24,6 +24,12 @@ int fromSystemError(int systemError);
 QString plainReason(int systemError);
 } // namespace FileError
 
-// Shows the message for a file error, naming the file when a name is given. Returns 0 when the operator
-// asked to retry, 2 when the operator gave up, 3 for an error without a message (nothing was shown).
-int ReportFileError(int errorNumber, const QString& name, Operator& op);
+// What came of reporting a file error.
+enum class FileErrorAnswer {
+    Retry = 0,    // the operator asked to try again
+    GaveUp = 2,   // the operator gave up
+    Unlisted = 3, // the error has no message of its own: nothing was shown
+};
+
+// Shows the message for a file error, naming the file when a name is given.
+FileErrorAnswer ReportFileError(int errorNumber, const QString& name, Operator& op);

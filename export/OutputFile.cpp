@@ -1,12 +1,8 @@
 #include "OutputFile.h"
 
 #include "FileErrors.h"
+#include "Logging.h"
 #include "Operator.h"
-
-#include <QFile>
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -20,73 +16,50 @@ bool hasRefusedCharacter(const QString& name) {
     return false;
 }
 
-// Writes all of the bytes; returns 0 or the system error that stopped it.
-int writeAll(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        done += n;
-    }
-    return 0;
-}
-
 } // namespace
 
-int OutputFile::OpenOutputFile(const QString& name) {
+FileStep OutputFile::OpenOutputFile(const QString& name) {
     for (;;) {
         int error = 0;
         int systemError = 0;
         if (hasRefusedCharacter(name)) {
             error = FileError::BadFileName;
+            qCWarning(lcExport).noquote() << "not saved: the name" << name << "holds a refused character";
         } else {
-            close();
-            m_fd =
-                ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-            if (m_fd >= 0) {
+            systemError = m_file.open(name);
+            if (systemError == 0) {
                 m_written = 0;
-                return 1;
+                return FileStep::Done;
             }
-            systemError = errno;
             error = FileError::fromSystemError(systemError);
+            qCWarning(lcExport).noquote() << "cannot open" << name << ':' << systemErrorText(systemError);
         }
-        const int answer = ReportFileError(error, name, m_op);
-        if (answer == 3) {
+        const FileErrorAnswer answer = ReportFileError(error, name, m_op);
+        if (answer == FileErrorAnswer::Unlisted) {
             // No message of its own, yet the operator must not believe the data was saved.
             m_op.messageBox(FileError::plainReason(systemError) + QStringLiteral("\r\n Accessing: ") + name,
                             MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral("File Error"));
         }
-        if (answer != 0) {
-            return 0;
+        if (answer != FileErrorAnswer::Retry) {
+            return FileStep::Failed;
         }
     }
 }
 
-int OutputFile::WriteLogLine() {
+FileStep OutputFile::WriteLogLine() {
     for (;;) {
-        const int systemError = writeAll(m_fd, CsvLine);
+        const int systemError = m_file.writeAll(CsvLine);
         if (systemError == 0) {
             m_written += CsvLine.size();
-            return 1;
+            return FileStep::Done;
         }
+        qCWarning(lcExport).noquote()
+            << "writing failed after" << m_written << "bytes:" << systemErrorText(systemError);
         // A line cut short would read as a record of its own: the file keeps only whole lines.
-        if (::ftruncate(m_fd, off_t(m_written)) == 0) {
-            ::lseek(m_fd, off_t(m_written), SEEK_SET);
+        m_file.truncate(m_written);
+        if (ReportFileError(FileError::fromSystemError(systemError), QString(), m_op) !=
+            FileErrorAnswer::Retry) {
+            return FileStep::Failed;
         }
-        if (ReportFileError(FileError::fromSystemError(systemError), QString(), m_op) != 0) {
-            return 0;
-        }
-    }
-}
-
-void OutputFile::close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
     }
 }

@@ -1,9 +1,10 @@
 #include "SaveLogs.h"
 
+#include "Logging.h"
 #include "Operator.h"
 #include "OutputFile.h"
 #include "Settings.h"
-#include "SettingsFile.h"
+#include "StoredSettings.h"
 
 SaveResult SaveLogs(const LogSource& logs, Settings& settings, Operator& op) {
     const auto chosen = op.chooseSaveFile(
@@ -19,18 +20,18 @@ SaveResult SaveLogs(const LogSource& logs, Settings& settings, Operator& op) {
     const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
     if (slash > 0) {
         const QString folder = name.left(slash + 1);
-        WriteSetting(QStringLiteral("DEFAULT"), QStringLiteral("path"), folder);
+        StoredSettings::writeSavePath(folder);
         settings.SavePath = folder;
     }
 
     OutputFile file(op);
-    if (file.OpenOutputFile(name) < 1) {
+    if (file.OpenOutputFile(name) != FileStep::Done) {
         return SaveResult::Failed;
     }
-    const int count = logs.count;
+    const int count = logs.count();
     for (int i = 1; i <= count; ++i) {
         file.CsvLine = logs.line(i).toByteArray();
-        if (file.WriteLogLine() < 1) {
+        if (file.WriteLogLine() != FileStep::Done) {
             file.close();
             op.messageBox(QStringLiteral("Error Writing to File!!"), MsgStyle::Ok + MsgStyle::Critical,
                           QStringLiteral("FILE WRITE ERROR"));
@@ -38,5 +39,6 @@ SaveResult SaveLogs(const LogSource& logs, Settings& settings, Operator& op) {
         }
     }
     file.close();
+    qCInfo(lcExport).noquote() << "saved" << count << "lines to" << name;
     return SaveResult::Saved;
 }

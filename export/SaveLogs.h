@@ -8,9 +8,10 @@ struct Settings;
 
 enum class SaveResult { Saved, Cancelled, Failed };
 
-// The lines to save: how many, and line k (1 to count) as it arrived.
+// The lines to save: how many there are now, and line k (1 to count) as it arrived. The count is asked
+// when writing starts, so lines that arrived while the Save dialog was open are written too.
 struct LogSource {
-    int count = 0;
+    std::function<int()> count;
     std::function<QByteArrayView(int)> line;
 };
 

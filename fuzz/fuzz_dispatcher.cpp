@@ -4,7 +4,7 @@
 
 #include "ComPort.h"
 #include "Link.h"
-#include "Operator.h"
+#include "QuietOperator.h"
 #include "ReceiveDispatcher.h"
 #include "Settings.h"
 
@@ -16,19 +16,6 @@
 #include <vector>
 
 namespace {
-
-class QuietOperator : public Operator {
-public:
-    Answer messageBox(const QString& text, int, const QString&) override {
-        messages += text.toStdString() + '|';
-        return Answer::Ok;
-    }
-    void beep() override { messages += "beep|"; }
-    std::optional<QString> chooseSaveFile(const SaveFileRequest&) override { return std::nullopt; }
-    void showPortSelection() override {}
-    void endProgram() override {}
-    std::string messages;
-};
 
 struct Outcome {
     std::vector<std::string> lines;
@@ -55,7 +42,7 @@ Outcome run(bool query, const std::string& bytes, std::minstd_rand* splitter) {
         outcome.lines.push_back(link.state.LogLines.line(k).toByteArray().toStdString());
     }
     outcome.rxBuffer = link.state.RxBuffer.toStdString();
-    outcome.messages = op.messages;
+    outcome.messages = op.told.join(QLatin1Char('|')).toStdString();
     for (int i = 0; i < LinkDisplay::kPanels; ++i) {
         outcome.shown += link.display.panelText(i).toStdString() + '|';
     }

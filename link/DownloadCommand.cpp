@@ -1,8 +1,8 @@
 #include "DownloadCommand.h"
 
-#include "ComPort.h"
+#include "CommandMode.h"
+#include "ControllerWire.h"
 #include "Link.h"
-#include "OpenPort.h"
 
 void startDownload(Link& link, DownloadEntry entry) {
     LinkState& state = link.state;
@@ -13,23 +13,18 @@ void startDownload(Link& link, DownloadEntry entry) {
     for (int panel = 0; panel < LinkDisplay::kPanels; ++panel) {
         display.setPanelText(panel, QString());
     }
-    state.CommandMode = 0;
+    state.CommandMode = CommandModes::Download;
     state.LogsSaved = 0;
     if (entry == DownloadEntry::Button) {
         state.RxBuffer.clear();
     }
-    if (!OpenPort(link.port, link.settings, link.op)) {
+    if (!beginExchange(link, ControllerWire::kDownloadCommand)) {
         return;
     }
     if (entry == DownloadEntry::Menu) {
-        state.RxBuffer.clear();
+        state.RxBuffer.clear(); // nothing is read before this handler returns, so after sending is as good
     }
-    state.replyOver = false;
-    link.port.Output(kDownloadCommand);
     display.setLogText({});
-    if (!link.ResponseTimer.isActive()) {
-        link.ResponseTimer.start();
-    }
     state.WatchLineCount = 0;
     state.dropLines();
     display.setCommandsEnabled(false);

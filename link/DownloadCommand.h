@@ -9,6 +9,3 @@ enum class DownloadEntry { Button, Menu };
 // Offers to save an unsaved download, clears the display, opens the port, sends "*LOAD#" and starts the
 // response watchdog.
 void startDownload(Link& link, DownloadEntry entry);
-
-// The download command as it goes on the wire: no line end, nothing appended.
-inline constexpr char kDownloadCommand[] = "*LOAD#";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Exchange.h"
 #include "LinkDisplay.h"
 #include "LinkState.h"
 
@@ -26,8 +27,8 @@ public:
     Operator& op;
     // Offers to save unsaved lines before they are thrown away; afterwards they count as gone.
     std::function<void()> PromptSaveLogs;
+    // Told at the end of every exchange (see endExchange): the command-line download waits on it.
+    std::function<void(ExchangeEnd)> onExchangeEnd;
     // The watchdog's question is open: a tick that falls due meanwhile asks nothing.
     bool watchdogAsking = false;
-    // The window is redrawn once per read; the benchmark sets this to measure a redraw per line instead.
-    bool redrawPerLine = false;
 };

@@ -10,7 +10,7 @@ struct LinkState {
     // A download ends early, lines kept, once it has brought this many lines.
     static constexpr int kMaxLines = 1'000'000;
 
-    int CommandMode = 0;    // 0: a download reply is expected, 1: a log-count reply
+    int CommandMode = 0;    // CommandModes::Download or CommandModes::LogCount
     QByteArray RxBuffer;    // the line being received, or the whole log-count reply so far
     LineStore LogLines;     // the stored lines, 1 to LineCount()
     int WatchLineCount = 0; // LineCount() at the watchdog's previous tick

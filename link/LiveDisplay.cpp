@@ -1,13 +1,14 @@
 #include "LiveDisplay.h"
 
+#include "ControllerWire.h"
 #include "Link.h"
 #include "TextNumber.h"
 
 namespace {
 
-constexpr int kCountLabelLength = 12;  // "Log Entries:" before the record count
-constexpr double kCountLimit = 10000;  // a count this large is not believed
-constexpr int kLinesBesideRecords = 8; // header lines, column titles and the final line
+using ControllerWire::kCountLabelLength; // "Log Entries:" before the record count
+constexpr double kCountLimit = 10000;    // a count this large is not believed
+constexpr int kLinesBesideRecords = 8;   // header lines, column titles and the final line
 constexpr int kLogWindowLines = 25;
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "LogCountQuery.h"
 
-#include "ComPort.h"
+#include "CommandMode.h"
+#include "ControllerWire.h"
 #include "Link.h"
-#include "OpenPort.h"
 
 namespace {
 
@@ -19,14 +19,9 @@ int hexDigitValue(char c) {
 } // namespace
 
 void startLogCountQuery(Link& link) {
-    link.state.CommandMode = 1;
+    link.state.CommandMode = CommandModes::LogCount;
     link.state.RxBuffer.clear();
-    if (!OpenPort(link.port, link.settings, link.op)) {
-        return;
-    }
-    link.state.replyOver = false;
-    link.port.Output("*01a02#");
-    link.ResponseTimer.start();
+    beginExchange(link, ControllerWire::kLogCountCommand);
 }
 
 int HexPairValue(QByteArrayView pair) {
@@ -37,7 +32,9 @@ int HexPairValue(QByteArrayView pair) {
 }
 
 void ShowLogCount(Link& link) {
-    const QByteArrayView digits = QByteArrayView(link.state.RxBuffer).sliced(8, 4);
+    const QByteArrayView digits =
+        QByteArrayView(link.state.RxBuffer)
+            .sliced(ControllerWire::kLogCountDigitsAt, ControllerWire::kLogCountDigits);
     const int count = HexPairValue(digits.first(2)) * 256 + HexPairValue(digits.last(2));
     link.display.setPanelText(2, QStringLiteral(" Log Entries: %1").arg(count));
     link.display.setPanelColour(2, PanelColour::Green);

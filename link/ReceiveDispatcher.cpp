@@ -1,6 +1,7 @@
 #include "ReceiveDispatcher.h"
 
 #include "ComPort.h"
+#include "ControllerWire.h"
 #include "Link.h"
 #include "LiveDisplay.h"
 #include "LogCountQuery.h"
@@ -10,10 +11,9 @@
 namespace {
 
 void finishNoLogs(Link& link) {
-    link.state.replyOver = true;
+    endExchange(link, ExchangeEnd::NoLogs);
     link.port.setPortOpen(false);
-    link.ResponseTimer.stop();
-    link.display.setLogText(link.state.RxBuffer.right(15));
+    link.display.setLogText(link.state.RxBuffer.right(ControllerWire::kNoLogs.size()));
     link.display.setCommandsEnabled(true);
     link.display.setPanelText(0, QStringLiteral("No logs to load.."));
     link.display.setPanelColour(0, PanelColour::Red);
@@ -22,10 +22,9 @@ void finishNoLogs(Link& link) {
 }
 
 // The controller has sent all it has (or all the store can take): the lines become saveable.
-void finishDownload(Link& link, const QString& status, const QString& message) {
-    link.state.replyOver = true;
+void finishDownload(Link& link, ExchangeEnd end, const QString& status, const QString& message) {
+    endExchange(link, end);
     link.display.setSaveEnabled(true);
-    link.ResponseTimer.stop();
     link.display.setPanelText(0, status);
     link.display.publish();
     link.op.messageBox(message, MsgStyle::Ok + MsgStyle::Information, QStringLiteral("Message"));
@@ -36,8 +35,7 @@ void finishDownload(Link& link, const QString& status, const QString& message) {
 }
 
 void finishQuery(Link& link) {
-    link.state.replyOver = true;
-    link.ResponseTimer.stop();
+    endExchange(link, ExchangeEnd::CountShown);
     ShowLogCount(link);
     link.port.setPortOpen(false);
 }
@@ -64,18 +62,16 @@ void receiveReply(Link& link, QByteArrayView input) {
         case ReplyEvent::Line:
             UpdateProgress(link);
             RefreshLogWindow(link);
-            if (link.redrawPerLine) {
-                link.display.publish();
-            }
             break;
         case ReplyEvent::NoLogs:
             finishNoLogs(link);
             break;
         case ReplyEvent::EndOfDownload:
-            finishDownload(link, QStringLiteral("Load Complete."), QStringLiteral("Download Complete!"));
+            finishDownload(link, ExchangeEnd::Completed, QStringLiteral("Load Complete."),
+                           QStringLiteral("Download Complete!"));
             break;
         case ReplyEvent::StoreFull:
-            finishDownload(link, QStringLiteral("Download stopped."),
+            finishDownload(link, ExchangeEnd::StoreFull, QStringLiteral("Download stopped."),
                            QStringLiteral("The download was stopped after %1 lines: no more can be kept.\r\n"
                                           "The lines received so far can be saved.")
                                .arg(link.state.LineCount()));

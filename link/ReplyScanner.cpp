@@ -1,14 +1,14 @@
 #include "ReplyScanner.h"
 
+#include "CommandMode.h"
+#include "ControllerWire.h"
 #include "LinkState.h"
 
 namespace {
 
-constexpr QByteArrayView kNoLogs = "No log entries!";
-constexpr QByteArrayView kEndOfDownload = "END OF DOWNLOAD";
-constexpr QByteArrayView kColumnTitles = "Date,";
-constexpr qsizetype kQueryReplyLength = 13;
-constexpr int kFirstHeaderLine = 5; // the four lines before "Date," fill the panels
+using ControllerWire::kColumnTitles;
+using ControllerWire::kEndOfDownload;
+using ControllerWire::kNoLogs;
 
 ReplyEvent storeLine(LinkState& state) {
     if (state.LineCount() >= state.maxLines) {
@@ -18,7 +18,8 @@ ReplyEvent storeLine(LinkState& state) {
     if (state.RxBuffer.startsWith(kEndOfDownload)) {
         return ReplyEvent::EndOfDownload; // the final line stays in RxBuffer until the next command
     }
-    const bool header = state.RxBuffer.startsWith(kColumnTitles) && state.LineCount() >= kFirstHeaderLine;
+    const bool header =
+        state.RxBuffer.startsWith(kColumnTitles) && state.LineCount() >= ControllerWire::kFirstTitlesLine;
     state.RxBuffer.resize(0);
     return header ? ReplyEvent::HeaderLine : ReplyEvent::Line;
 }
@@ -26,7 +27,7 @@ ReplyEvent storeLine(LinkState& state) {
 ReplyEvent scanQueryReply(LinkState& state, QByteArrayView input, qsizetype& pos) {
     while (pos < input.size()) {
         state.RxBuffer.append(input[pos++]);
-        if (state.RxBuffer.size() >= kQueryReplyLength) {
+        if (state.RxBuffer.size() >= ControllerWire::kLogCountReplyLength) {
             return ReplyEvent::QueryReply;
         }
     }
@@ -52,7 +53,7 @@ ReplyEvent scanBeforeFirstLine(LinkState& state, QByteArrayView input, qsizetype
 } // namespace
 
 ReplyEvent scanReply(LinkState& state, QByteArrayView input, qsizetype& pos) {
-    if (state.CommandMode == 1) {
+    if (state.CommandMode == CommandModes::LogCount) {
         return scanQueryReply(state, input, pos);
     }
     if (state.LineCount() == 0) {

@@ -1,9 +1,9 @@
 #include "ResponseWatchdog.h"
 
 #include "ComPort.h"
-#include "DownloadCommand.h"
+#include "CommandMode.h"
+#include "ControllerWire.h"
 #include "Link.h"
-#include "OpenPort.h"
 #include "Operator.h"
 
 namespace {
@@ -22,22 +22,20 @@ Answer askNoResponse(Link& link) {
 void retryDownload(Link& link) {
     LinkState& state = link.state;
     state.RxBuffer.clear();
-    if (!OpenPort(link.port, link.settings, link.op)) {
+    if (!beginExchange(link, ControllerWire::kDownloadCommand)) {
         return;
     }
     state.dropLines();
     state.WatchLineCount = 0;
-    state.replyOver = false;
     link.display.setLogText({});
-    link.port.Output(kDownloadCommand);
 }
 
 void abandonDownload(Link& link) {
+    endExchange(link, ExchangeEnd::Abandoned);
     link.display.setCommandsEnabled(true);
     link.state.dropLines();
     link.state.RxBuffer.clear(); // a reply without line ends may have grown large: give it back
     link.display.setLogText({});
-    link.ResponseTimer.stop();
     link.display.setPanelText(0, QString());
 }
 
@@ -48,10 +46,10 @@ void watchdogTick(Link& link) {
         return;
     }
     LinkState& state = link.state;
-    if (state.CommandMode != 0) {
+    if (state.CommandMode != CommandModes::Download) {
         link.port.setPortOpen(false);
         askNoResponse(link);
-        link.ResponseTimer.stop();
+        endExchange(link, ExchangeEnd::CountLate);
         return;
     }
     if (state.LineCount() != state.WatchLineCount) {

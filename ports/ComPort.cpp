@@ -1,5 +1,7 @@
 #include "ComPort.h"
 
+#include "ControllerWire.h"
+#include "Logging.h"
 #include "PortDevices.h"
 #include "PortError.h"
 
@@ -18,12 +20,14 @@ struct LineSettings {
 LineSettings parseSettings(const QString& text) {
     const QStringList fields = text.split(QLatin1Char(','));
     if (fields.size() != 4) {
-        throw PortError(QStringLiteral("Invalid port settings \"%1\"").arg(text));
+        throw PortError(PortError::Cause::InvalidSettings,
+                        QStringLiteral("Invalid port settings \"%1\"").arg(text));
     }
     bool ok = false;
     const int baud = fields[0].trimmed().toInt(&ok);
     if (!ok || baud <= 0) {
-        throw PortError(QStringLiteral("Invalid baud rate \"%1\"").arg(fields[0]));
+        throw PortError(PortError::Cause::InvalidSettings,
+                        QStringLiteral("Invalid baud rate \"%1\"").arg(fields[0]));
     }
     LineSettings settings{baud, QSerialPort::NoParity, QSerialPort::Data8, QSerialPort::OneStop};
 
@@ -39,12 +43,14 @@ LineSettings parseSettings(const QString& text) {
     } else if (parity == u"s") {
         settings.parity = QSerialPort::SpaceParity;
     } else {
-        throw PortError(QStringLiteral("Invalid parity \"%1\"").arg(fields[1]));
+        throw PortError(PortError::Cause::InvalidSettings,
+                        QStringLiteral("Invalid parity \"%1\"").arg(fields[1]));
     }
 
     const int dataBits = fields[2].trimmed().toInt(&ok);
     if (!ok || dataBits < 5 || dataBits > 8) {
-        throw PortError(QStringLiteral("Invalid data bits \"%1\"").arg(fields[2]));
+        throw PortError(PortError::Cause::InvalidSettings,
+                        QStringLiteral("Invalid data bits \"%1\"").arg(fields[2]));
     }
     settings.dataBits = QSerialPort::DataBits(dataBits);
 
@@ -56,9 +62,21 @@ LineSettings parseSettings(const QString& text) {
     } else if (stop == u"2") {
         settings.stopBits = QSerialPort::TwoStop;
     } else {
-        throw PortError(QStringLiteral("Invalid stop bits \"%1\"").arg(fields[3]));
+        throw PortError(PortError::Cause::InvalidSettings,
+                        QStringLiteral("Invalid stop bits \"%1\"").arg(fields[3]));
     }
     return settings;
+}
+
+PortError::Cause causeOf(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return PortError::Cause::NoDevice;
+    case QSerialPort::PermissionError:
+        return PortError::Cause::PermissionDenied;
+    default:
+        return PortError::Cause::Other;
+    }
 }
 
 } // namespace
@@ -70,7 +88,9 @@ ComPort::ComPort(QObject* parent) : QObject(parent) {
 
 void ComPort::setCommPort(int number) {
     if (m_port.isOpen()) {
-        throw PortError(QStringLiteral("Port already open"));
+        throw PortError(PortError::Cause::AlreadyOpen,
+                        QStringLiteral("COM %1 is open and cannot be renumbered").arg(m_commPort), m_commPort,
+                        deviceName());
     }
     m_commPort = number;
 }
@@ -89,12 +109,14 @@ void ComPort::setPortOpen(bool open) {
         m_port.close();
         return;
     }
-    if (m_port.isOpen()) {
-        throw PortError(QStringLiteral("Port already open"));
-    }
     const QString device = deviceName();
+    if (m_port.isOpen()) {
+        throw PortError(PortError::Cause::AlreadyOpen,
+                        QStringLiteral("COM %1 is already open").arg(m_commPort), m_commPort, device);
+    }
     if (device.isEmpty()) {
-        throw PortError(QStringLiteral("COM %1 names no device").arg(m_commPort));
+        throw PortError(PortError::Cause::InvalidNumber,
+                        QStringLiteral("COM %1 names no device").arg(m_commPort), m_commPort);
     }
     const LineSettings line = parseSettings(m_settings);
     m_port.setPortName(device);
@@ -104,15 +126,16 @@ void ComPort::setPortOpen(bool open) {
     m_port.setStopBits(line.stopBits);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        throw PortError(QStringLiteral("%1: %2").arg(device, m_port.errorString()));
+        throw PortError(causeOf(m_port.error()), QStringLiteral("%1: %2").arg(device, m_port.errorString()),
+                        m_commPort, device);
     }
 }
 
-void ComPort::Output(const QByteArray& bytes) {
+void ComPort::Output(QByteArrayView bytes) {
     if (!m_port.isOpen()) {
         return;
     }
-    if (m_port.write(bytes) != bytes.size()) {
+    if (m_port.write(bytes.data(), bytes.size()) != bytes.size()) {
         onError(QSerialPort::WriteError);
         return;
     }
@@ -121,6 +144,13 @@ void ComPort::Output(const QByteArray& bytes) {
 
 QByteArray ComPort::Input() {
     return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
+
+void ComPort::discardInput() {
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::Input);
+        m_port.readAll();
+    }
 }
 
 void ComPort::raise(Event event) {
@@ -135,6 +165,8 @@ void ComPort::onError(QSerialPort::SerialPortError error) {
     const bool deviceLost = error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
                             error == QSerialPort::WriteError;
     if (deviceLost && m_port.isOpen()) {
+        qCWarning(lcPort) << "COM" << m_commPort << '(' << m_port.portName()
+                          << ") went away:" << m_port.errorString();
         m_port.close();
         raise(HangUp);
     }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ControllerWire.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 #include <QSerialPort>
 
@@ -26,9 +29,11 @@ public:
     void setPortOpen(bool open);
 
     // Sends the bytes unchanged. A write the device refuses counts as a hang-up.
-    void Output(const QByteArray& bytes);
+    void Output(QByteArrayView bytes);
     // Every byte received and not yet read.
     QByteArray Input();
+    // Drops whatever the port holds unread, in the system's buffer and in its own.
+    void discardInput();
     int CommEvent() const { return m_event; }
 
     // The device that the current CommPort stands for.
@@ -43,6 +48,6 @@ private:
 
     QSerialPort m_port;
     int m_commPort = 1;
-    QString m_settings = QStringLiteral("9600,n,8,1");
+    QString m_settings = QString::fromLatin1(ControllerWire::kLineSettings);
     int m_event = NoEvent;
 };

@@ -4,12 +4,14 @@
 //   xvfb-run -a -s "-screen 0 1280x900x24" build/tools/rm7-viewer-shots docs/viewer-table.png
 //   docs/viewer-chart.png
 
+#include "ComPort.h"
 #include "ControllerSim.h"
 #include "LogChart.h"
 #include "LogViewer.h"
 #include "MainForm.h"
-#include "Operator.h"
+#include "QuietOperator.h"
 #include "RecordTableModel.h"
+#include "Settings.h"
 #include "WindowAccess.h"
 
 #include <QApplication>
@@ -25,15 +27,6 @@
 #include <QToolButton>
 
 namespace {
-
-class QuietOperator : public Operator {
-public:
-    Answer messageBox(const QString&, int, const QString&) override { return Answer::Ok; }
-    void beep() override {}
-    std::optional<QString> chooseSaveFile(const SaveFileRequest&) override { return std::nullopt; }
-    void showPortSelection() override {}
-    void endProgram() override {}
-};
 
 bool shoot(QWidget* window, const QString& path) {
     QTest::qWait(500);
@@ -58,7 +51,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QuietOperator op;
-    MainForm window(op);
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
     window.show();
     window.LoadButton->click();
     if (!QTest::qWaitFor([&] { return window.LoadButton->isEnabled(); }, 30000)) {

@@ -150,7 +150,7 @@ private slots:
 
     void searchDuringADownloadLeavesItsPortOpen() {
         m_com2->options().silentAfterLine = 2;
-        MainForm form(*m_op);
+        MainForm form(*m_op, m_port, m_settings);
         form.LoadButton->click();
         QTRY_COMPARE(form.link().state.LineCount(), 2);
         ComsBox box(form.comPort(), form.settings(), *m_op);
@@ -163,7 +163,7 @@ private slots:
 
     void retryThroughTheDialogDownloadsOnTheChosenPort() {
         m_env->writeIni("[DEFAULT]\nComport= 7\n");
-        MainForm form(*m_op);
+        MainForm form(*m_op, m_port, m_settings);
         m_op->answers = {Answer::Retry};
         m_op->onPortSelection = [&] {
             ComsBox box(form.comPort(), form.settings(), *m_op);
@@ -192,7 +192,7 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(QString, shown);
         m_com2->options().queryReply = reply;
-        MainForm form(*m_op);
+        MainForm form(*m_op, m_port, m_settings);
         QVERIFY(!form.QueryButton->isVisible() && !form.QueryButton->isEnabled());
         form.QueryButton_Click();
         QTRY_VERIFY(!form.comPort().PortOpen());
@@ -206,7 +206,7 @@ private slots:
 
     void shortQueryReplyWaitsForTheWatchdog() {
         m_com2->options().queryReply = QByteArray("*01a02# 00F");
-        MainForm form(*m_op);
+        MainForm form(*m_op, m_port, m_settings);
         form.QueryButton_Click();
         QTRY_COMPARE(form.link().state.RxBuffer.size(), 12 - 1);
         QVERIFY(form.comPort().PortOpen());

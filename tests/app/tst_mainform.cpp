@@ -26,6 +26,8 @@ class TestMainForm : public QObject {
 
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<ScriptedOperator> m_op;
+    ComPort m_port;
+    Settings m_settings;
     std::unique_ptr<MainForm> m_form;
 
     // Sets the window's outer size in twips and lets the layout run.
@@ -46,7 +48,7 @@ private slots:
         m_env = std::make_unique<TestEnvironment>();
         m_env->writeIni("[DEFAULT]\nComport= 2\n");
         m_op = std::make_unique<ScriptedOperator>();
-        m_form = std::make_unique<MainForm>(*m_op);
+        m_form = std::make_unique<MainForm>(*m_op, m_port, m_settings);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }

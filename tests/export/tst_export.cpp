@@ -25,7 +25,7 @@ QByteArrayList sampleLines(int count) {
 }
 
 LogSource sourceOf(const QByteArrayList& lines) {
-    return {int(lines.size()), [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
+    return {[&lines] { return int(lines.size()); }, [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
 }
 
 // Runs the save in a child process, with what the child needs changed there alone (dropped privileges, a
@@ -180,15 +180,16 @@ private slots:
         if (style == 53) {
             op.answers = {Answer::Retry};
         }
-        QCOMPARE(ReportFileError(number, name, op), style == 53 ? 0 : 2);
+        QCOMPARE(ReportFileError(number, name, op),
+                 style == 53 ? FileErrorAnswer::Retry : FileErrorAnswer::GaveUp);
         QCOMPARE(op.texts(), QStringList{text});
         QCOMPARE(op.questions.first().style, style);
     }
 
     void unlistedErrorsShowNothing() {
         ScriptedOperator op;
-        QCOMPARE(ReportFileError(75, QStringLiteral("x"), op), 3);
-        QCOMPARE(ReportFileError(999, QString(), op), 3);
+        QCOMPARE(ReportFileError(75, QStringLiteral("x"), op), FileErrorAnswer::Unlisted);
+        QCOMPARE(ReportFileError(999, QString(), op), FileErrorAnswer::Unlisted);
         QVERIFY(op.questions.isEmpty());
         QCOMPARE(FileError::fromSystemError(ENOENT), 76);
         QCOMPARE(FileError::fromSystemError(EIO), 57);

@@ -2,6 +2,7 @@
 // was already stored.
 
 #include "ComPort.h"
+#include "CpuTime.h"
 #include "ResponseWatchdog.h"
 #include "SimReply.h"
 #include "WindowFixture.h"
@@ -10,16 +11,8 @@
 #include <QFile>
 #include <QToolButton>
 #include <QtTest>
-#include <sys/resource.h>
 
 namespace {
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 QList<QByteArray> framed(const QList<QByteArray>& records) {
     QList<QByteArray> lines = SimReply::downloadLines(0).mid(0, 7);
@@ -39,7 +32,7 @@ class TestFaults : public QObject {
         if (!w->startSim(std::move(options))) {
             return false;
         }
-        w->form = std::make_unique<MainForm>(w->op);
+        w->form = std::make_unique<MainForm>(w->op, w->port, w->settings);
         return true;
     }
 
@@ -145,7 +138,7 @@ private slots:
             QDir(w->env.settingsFolder()).removeRecursively();
             QVERIFY(blocker.open(QIODevice::WriteOnly));
         }
-        w->form = std::make_unique<MainForm>(w->op);
+        w->form = std::make_unique<MainForm>(w->op, w->port, w->settings);
         QCOMPARE(w->form->settings().PortNumber, 1);
         QCOMPARE(w->form->settings().SavePath, QString());
         QVERIFY(w->op.questions.isEmpty());

@@ -32,7 +32,7 @@ private slots:
     void manyDownloadsKeepMemoryFlat() {
         WindowFixture w;
         QVERIFY(w.startSim({.records = 500}));
-        w.form = std::make_unique<MainForm>(w.op);
+        w.form = std::make_unique<MainForm>(w.op, w.port, w.settings);
         MainForm& form = *w.form;
         ScriptedOperator& op = w.op;
         const QByteArray expected = SimReply::downloadLines(500).join();

@@ -1,10 +1,11 @@
 // The controller link without a window: the receive dispatcher, the live display's figures and the
-// response watchdog, fed the controller's bytes directly.
+// response watchdog, fed the controller's bytes directly; opening the port before a command.
 
 #include "ComPort.h"
 #include "ControllerSim.h"
 #include "Link.h"
 #include "LiveDisplay.h"
+#include "OpenPort.h"
 #include "ReceiveDispatcher.h"
 #include "ResponseWatchdog.h"
 #include "ScriptedOperator.h"
@@ -284,6 +285,63 @@ private slots:
         QTRY_COMPARE(sim.received(), QByteArray("*LOAD#"));
         QVERIFY(f.link.ResponseTimer.isActive());
         QCOMPARE(f.link.display.panelText(1), QStringLiteral("Site A")); // kept until new lines come
+    }
+
+    void openPortRetriesThroughThePortDialog() {
+        TestEnvironment env;
+        ControllerSim sim;
+        QVERIFY(sim.start());
+        Settings settings;
+        env.placeMissingDevice(7);
+        settings.PortNumber = 7;
+        ComPort port;
+        ScriptedOperator op;
+        op.answers = {Answer::Retry, Answer::Retry};
+        op.onPortSelection = [&] {
+            if (op.portSelections == 2) { // the operator picks the port the controller is on
+                sim.placeLink(env.settingsFolder(), 2);
+                settings.PortNumber = 2;
+            }
+        };
+        // The reason a port did not open is kept: logged, and handed to the operator under the message.
+        const QString missing = env.settingsFolder() + QStringLiteral("ports/com7");
+        const QRegularExpression logged(QStringLiteral("COM 7 did not open: .*%1: No such file or directory")
+                                            .arg(QRegularExpression::escape(missing)));
+        QTest::ignoreMessage(QtWarningMsg, logged);
+        QTest::ignoreMessage(QtWarningMsg, logged);
+        QVERIFY(OpenPort(port, settings, op));
+        QVERIFY(port.PortOpen());
+        QCOMPARE(port.CommPort(), 2);
+        QVERIFY(op.questions.first().details.contains(missing));
+        QCOMPARE(op.texts(), QStringList(2, QStringLiteral("Coms Port not available!")));
+        QCOMPARE(op.questions.first().title, QStringLiteral("Warning"));
+        QCOMPARE(op.questions.first().style, 21);
+        QCOMPARE(op.programEnds, 0);
+    }
+
+    void openPortCancelEndsTheProgram() {
+        Settings settings;
+        settings.PortNumber = 0;
+        ComPort port;
+        ScriptedOperator op;
+        op.answers = {Answer::Cancel};
+        QVERIFY(!OpenPort(port, settings, op));
+        QCOMPARE(op.programEnds, 1);
+        QCOMPARE(op.portSelections, 0);
+    }
+
+    void openPortReopensAnOpenPort() {
+        TestEnvironment env;
+        ControllerSim sim;
+        QVERIFY(sim.start());
+        QVERIFY(sim.placeLink(env.settingsFolder(), 1));
+        Settings settings;
+        ComPort port;
+        ScriptedOperator op;
+        QVERIFY(OpenPort(port, settings, op));
+        QVERIFY(OpenPort(port, settings, op));
+        QVERIFY(port.PortOpen());
+        QVERIFY(op.questions.isEmpty());
     }
 };
 

@@ -1,11 +1,9 @@
-// The settings file, number reading, COM number mapping and opening the port.
+// The settings file, number reading and how a COM number finds its device.
 
 #include "ComPort.h"
 #include "ControllerSim.h"
 #include "IniText.h"
-#include "OpenPort.h"
 #include "PortDevices.h"
-#include "ScriptedOperator.h"
 #include "Settings.h"
 #include "SettingsFile.h"
 #include "TestEnvironment.h"
@@ -104,54 +102,6 @@ private slots:
         QVERIFY(sim.start());
         QVERIFY(sim.placeLink(m_env->settingsFolder(), 5));
         QCOMPARE(devicePathFor(5), sim.devicePath()); // the link wins over the table
-    }
-
-    void openPortRetriesThroughThePortDialog() {
-        ControllerSim sim;
-        QVERIFY(sim.start());
-        Settings settings;
-        m_env->placeMissingDevice(7);
-        settings.PortNumber = 7;
-        ComPort port;
-        ScriptedOperator op;
-        op.answers = {Answer::Retry, Answer::Retry};
-        op.onPortSelection = [&] {
-            if (op.portSelections == 2) { // the operator picks the port the controller is on
-                sim.placeLink(m_env->settingsFolder(), 2);
-                settings.PortNumber = 2;
-            }
-        };
-        QVERIFY(OpenPort(port, settings, op));
-        QVERIFY(port.PortOpen());
-        QCOMPARE(port.CommPort(), 2);
-        QCOMPARE(op.texts(), QStringList(2, QStringLiteral("Coms Port not available!")));
-        QCOMPARE(op.questions.first().title, QStringLiteral("Warning"));
-        QCOMPARE(op.questions.first().style, 21);
-        QCOMPARE(op.programEnds, 0);
-    }
-
-    void openPortCancelEndsTheProgram() {
-        Settings settings;
-        settings.PortNumber = 0;
-        ComPort port;
-        ScriptedOperator op;
-        op.answers = {Answer::Cancel};
-        QVERIFY(!OpenPort(port, settings, op));
-        QCOMPARE(op.programEnds, 1);
-        QCOMPARE(op.portSelections, 0);
-    }
-
-    void openPortReopensAnOpenPort() {
-        ControllerSim sim;
-        QVERIFY(sim.start());
-        QVERIFY(sim.placeLink(m_env->settingsFolder(), 1));
-        Settings settings;
-        ComPort port;
-        ScriptedOperator op;
-        QVERIFY(OpenPort(port, settings, op));
-        QVERIFY(OpenPort(port, settings, op));
-        QVERIFY(port.PortOpen());
-        QVERIFY(op.questions.isEmpty());
     }
 };
 

@@ -9,7 +9,7 @@
 #include "LinkDisplay.h"
 #include "LogLayout.h"
 #include "RecordTableModel.h"
-#include "ViewerSettings.h"
+#include "StoredSettings.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -337,11 +337,11 @@ private slots:
         QTemporaryDir home;
         const QByteArray before = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-        QCOMPARE(ViewerSettings::storedDateOrder(), DateOrder::Unknown);
-        ViewerSettings::storeDateOrder(DateOrder::MonthFirst);
-        QCOMPARE(ViewerSettings::storedDateOrder(), DateOrder::MonthFirst);
-        ViewerSettings::storeDateOrder(DateOrder::DayFirst);
-        QCOMPARE(ViewerSettings::storedDateOrder(), DateOrder::DayFirst);
+        QCOMPARE(StoredSettings::dateOrder(), DateOrder::Unknown);
+        StoredSettings::writeDateOrder(DateOrder::MonthFirst);
+        QCOMPARE(StoredSettings::dateOrder(), DateOrder::MonthFirst);
+        StoredSettings::writeDateOrder(DateOrder::DayFirst);
+        QCOMPARE(StoredSettings::dateOrder(), DateOrder::DayFirst);
         QFile ini(home.filePath(QStringLiteral("korvane/korvane.ini")));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         QVERIFY(ini.readAll().contains("[VIEWER]"));

@@ -1,21 +1,15 @@
 #include "ScriptedOperator.h"
 
-Answer ScriptedOperator::messageBox(const QString& text, int style, const QString& title) {
-    questions.append({text, style, title});
+Answer ScriptedOperator::messageBox(const QString& text, int style, const QString& title,
+                                    const QString& details) {
+    questions.append({text, style, title, details});
     if (onQuestion) {
         onQuestion(questions.constLast());
     }
     if (!answers.isEmpty()) {
         return answers.takeFirst();
     }
-    switch (style & 0x0F) {
-    case MsgStyle::YesNo:
-        return Answer::No;
-    case MsgStyle::RetryCancel:
-        return Answer::Cancel;
-    default:
-        return Answer::Ok;
-    }
+    return MsgStyle::closeAnswer(style);
 }
 
 std::optional<QString> ScriptedOperator::chooseSaveFile(const SaveFileRequest& request) {

@@ -14,6 +14,7 @@ public:
         QString text;
         int style;
         QString title;
+        QString details;
     };
 
     QList<Question> questions;
@@ -26,7 +27,8 @@ public:
     std::function<void()> onPortSelection;           // what the operator does in the port dialog
     std::function<void(const Question&)> onQuestion; // runs while a box is "open"
 
-    Answer messageBox(const QString& text, int style, const QString& title) override;
+    Answer messageBox(const QString& text, int style, const QString& title,
+                      const QString& details = QString()) override;
     void beep() override { ++beeps; }
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
     void showPortSelection() override;

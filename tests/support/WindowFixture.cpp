@@ -9,7 +9,7 @@ bool WindowFixture::startSim(SimOptions options, int com) {
 }
 
 bool WindowFixture::openWindow() {
-    form = std::make_unique<MainForm>(op);
+    form = std::make_unique<MainForm>(op, port, settings);
     form->show();
     return QTest::qWaitForWindowExposed(form.get());
 }

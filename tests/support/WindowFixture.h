@@ -12,6 +12,8 @@
 struct WindowFixture {
     TestEnvironment env;
     ScriptedOperator op;
+    ComPort port;
+    Settings settings;
     std::unique_ptr<ControllerSim> sim;
     std::unique_ptr<MainForm> form;
 

@@ -1,10 +1,11 @@
+#include "Logging.h"
 #include "Settings.h"
-#include "SettingsFile.h"
+#include "StoredSettings.h"
 #include "TextNumber.h"
 
 void LoadSettings(Settings& settings) {
     settings.PortDefaulted = 0;
-    const QString stored = ReadSetting(QStringLiteral("DEFAULT"), QStringLiteral("Comport"));
+    const QString stored = StoredSettings::comport();
     const double value = leadingNumber(stored);
     const double rounded = roundHalfEven(value);
     // The number must reach 1 before rounding (0.9 is no port) and stay within 32 after it (32.4 is
@@ -12,13 +13,12 @@ void LoadSettings(Settings& settings) {
     if (!stored.isEmpty() && value >= 1 && rounded <= 32) {
         settings.PortNumber = int(rounded);
     } else {
+        if (!stored.isEmpty()) {
+            qCWarning(lcSettings) << "Comport" << stored << "is no port from 1 to 32; using port 1";
+        }
         settings.PortDefaulted = 1;
-        WriteSetting(QStringLiteral("DEFAULT"), QStringLiteral("Comport"), QStringLiteral("1"));
+        StoredSettings::writeDefaultComport();
         settings.PortNumber = 1;
     }
-    settings.SavePath = ReadSetting(QStringLiteral("DEFAULT"), QStringLiteral("path"));
-}
-
-QString formatPortNumber(int portNumber) {
-    return portNumber < 0 ? QString::number(portNumber) : QLatin1Char(' ') + QString::number(portNumber);
+    settings.SavePath = StoredSettings::savePath();
 }

@@ -1,11 +1,12 @@
 #include "SettingsFile.h"
 
 #include "IniText.h"
+#include "Logging.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <optional>
 
 namespace {
@@ -23,11 +24,17 @@ std::optional<QByteArray> readFile(const QString& path) {
     if (!file.exists()) {
         return QByteArray();
     }
-    if (file.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly)) {
+    if (file.size() > kMaxFileSize) {
+        qCWarning(lcSettings) << path << "is larger than a settings file can be; not used";
+        return std::nullopt;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcSettings) << "cannot read" << path << ':' << file.errorString();
         return std::nullopt;
     }
     QByteArray text = file.read(kMaxFileSize + 1);
     if (text.size() > kMaxFileSize) {
+        qCWarning(lcSettings) << path << "is larger than a settings file can be; not used";
         return std::nullopt;
     }
     return text;
@@ -63,18 +70,28 @@ QString ReadSetting(const QString& section, const QString& key) {
 void WriteSetting(const QString& section, const QString& key, const QString& value) {
     // A line break in a value would break the file apart into lines of its own.
     if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
+        qCWarning(lcSettings) << "not stored:" << key << "holds a line break";
         return;
     }
     const QString path = settingsPath();
     const auto text = readFile(path);
     if (!text) {
+        qCWarning(lcSettings) << "not stored:" << key << "- the settings file is kept as it is";
         return;
     }
-    QDir().mkpath(SettingsFolder());
+    if (!QDir().mkpath(SettingsFolder())) {
+        qCWarning(lcSettings) << "not stored:" << key << "- cannot make the folder" << SettingsFolder();
+        return;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
+        qCWarning(lcSettings) << "not stored:" << key << "- cannot write" << path << ':'
+                              << file.errorString();
         return;
     }
     file.write(IniText::withValue(*text, section.toLocal8Bit(), key.toLocal8Bit(), value.toLocal8Bit()));
-    file.commit();
+    if (!file.commit()) {
+        qCWarning(lcSettings) << "not stored:" << key << "- cannot write" << path << ':'
+                              << file.errorString();
+    }
 }

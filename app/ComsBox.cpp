@@ -1,10 +1,12 @@
 #include "ComsBox.h"
 
 #include "ComPort.h"
+#include "ControllerWire.h"
+#include "Logging.h"
 #include "Operator.h"
 #include "PortError.h"
 #include "Settings.h"
-#include "SettingsFile.h"
+#include "StoredSettings.h"
 #include "TextNumber.h"
 #include "Twips.h"
 
@@ -26,7 +28,7 @@ QRect twipsRect(int left, int top, int width, int height) {
 // Opens and closes the port numbered n; raises PortError when it cannot.
 void probe(ComPort& port, int number) {
     port.setCommPort(number);
-    port.setSettings(QStringLiteral("9600,n,8,1"));
+    port.setSettings(QString::fromLatin1(ControllerWire::kLineSettings));
     port.setPortOpen(true);
     port.setPortOpen(false);
 }
@@ -113,7 +115,14 @@ void ComsBox::SearchPorts() {
             ComsCombo->addItem(QStringLiteral("COM") + formatPortNumber(number));
             // Which device a number stands for tells a USB adapter from a built-in port.
             ComsCombo->setItemData(ComsCombo->count() - 1, m_port.deviceName(), Qt::ToolTipRole);
-        } catch (const PortError&) {
+        } catch (const PortError& error) {
+            // An absent device is the usual reason a number is left out; anything else is worth a warning.
+            if (error.cause() == PortError::Cause::NoDevice ||
+                error.cause() == PortError::Cause::InvalidNumber) {
+                qCInfo(lcPort).noquote() << "COM" << number << "not listed:" << error.reason();
+            } else {
+                qCWarning(lcPort).noquote() << "COM" << number << "not listed:" << error.reason();
+            }
         }
     }
     // Adding the first entry selects it; the box shows the chosen port, or the invitation to choose.
@@ -128,22 +137,23 @@ void ComsBox::TestComs_Click() {
         const auto number =
             text.startsWith(QLatin1String("COM")) ? portNumberOf(text) : std::optional<int>(0);
         if (!number) {
-            throw PortError(QStringLiteral("No such port"));
+            throw PortError(PortError::Cause::InvalidNumber,
+                            QStringLiteral("\"%1\" names no port number that fits").arg(text));
         }
         probe(m_port, *number);
         m_op.messageBox(QStringLiteral("Coms Port is Available!"), MsgStyle::Ok + MsgStyle::Information,
                         QStringLiteral("Message"));
-    } catch (const PortError&) {
+    } catch (const PortError& error) {
+        qCWarning(lcPort).noquote() << "test of" << ComsCombo->currentText() << "failed:" << error.reason();
         m_op.messageBox(QStringLiteral("Port not available!"), MsgStyle::Ok + MsgStyle::Critical,
-                        QStringLiteral("Warning"));
+                        QStringLiteral("Warning"), error.reason());
     }
 }
 
 void ComsBox::OKButton_Click() {
     // A text that names no port, or a number beyond what a port number can hold, gives port 1.
     m_settings.PortNumber = portNumberOf(ComsCombo->currentText()).value_or(1);
-    WriteSetting(QStringLiteral("DEFAULT"), QStringLiteral("Comport"),
-                 formatPortNumber(m_settings.PortNumber));
+    StoredSettings::writePortNumber(m_settings.PortNumber);
     accept();
 }
 

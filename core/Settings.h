@@ -12,6 +12,3 @@ struct Settings {
 
 // Reads korvane.ini; a missing or unusable "Comport" becomes 1 and is written back.
 void LoadSettings(Settings& settings);
-
-// The text stored under "Comport": the number with a blank where a plus sign would stand (" 3").
-QString formatPortNumber(int portNumber);

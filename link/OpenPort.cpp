@@ -1,6 +1,8 @@
 #include "OpenPort.h"
 
 #include "ComPort.h"
+#include "ControllerWire.h"
+#include "Logging.h"
 #include "Operator.h"
 #include "PortError.h"
 #include "Settings.h"
@@ -9,7 +11,7 @@ namespace {
 
 void openOn(ComPort& port, int portNumber) {
     port.setCommPort(portNumber);
-    port.setSettings(QStringLiteral("9600,n,8,1"));
+    port.setSettings(QString::fromLatin1(ControllerWire::kLineSettings));
     port.setPortOpen(true);
 }
 
@@ -20,6 +22,7 @@ bool OpenPort(ComPort& port, const Settings& settings, Operator& op) {
         port.setPortOpen(false);
     }
     for (;;) {
+        QString reason;
         try {
             openOn(port, settings.PortNumber);
             if (!port.PortOpen()) {
@@ -30,11 +33,16 @@ bool OpenPort(ComPort& port, const Settings& settings, Operator& op) {
             if (port.PortOpen()) {
                 return true;
             }
-        } catch (const PortError&) {
+            reason = QStringLiteral("COM %1 (%2) reads closed after opening")
+                         .arg(settings.PortNumber)
+                         .arg(port.deviceName());
+        } catch (const PortError& error) {
+            reason = error.reason();
         }
+        qCWarning(lcPort).noquote() << "COM" << settings.PortNumber << "did not open:" << reason;
         const Answer answer =
             op.messageBox(QStringLiteral("Coms Port not available!"),
-                          MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
+                          MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"), reason);
         if (answer != Answer::Retry) {
             op.endProgram();
             return false;

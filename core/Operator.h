@@ -1,21 +1,9 @@
 #pragma once
 
+#include "MessageStyle.h"
+
 #include <QString>
 #include <optional>
-
-// The styles of the program's message boxes: the sum of one button set, one icon and, optionally, the
-// second button as the default.
-namespace MsgStyle {
-constexpr int Ok = 0;
-constexpr int YesNo = 4;
-constexpr int RetryCancel = 5;
-constexpr int Critical = 16;
-constexpr int Exclamation = 48;
-constexpr int Information = 64;
-constexpr int SecondDefault = 256;
-} // namespace MsgStyle
-
-enum class Answer { Ok, Cancel, Yes, No, Retry };
 
 // What the Save dialog is asked to offer.
 struct SaveFileRequest {
@@ -30,7 +18,10 @@ class Operator {
 public:
     virtual ~Operator() = default;
 
-    virtual Answer messageBox(const QString& text, int style, const QString& title) = 0;
+    // details: a further line under the text saying why (the real dialogs show it as informative text);
+    // empty for most boxes.
+    virtual Answer messageBox(const QString& text, int style, const QString& title,
+                              const QString& details = QString()) = 0;
     virtual void beep() = 0;
     // The chosen file name, or nothing when the operator cancelled.
     virtual std::optional<QString> chooseSaveFile(const SaveFileRequest& request) = 0;

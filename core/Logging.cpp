@@ -1,0 +1,6 @@
+#include "Logging.h"
+
+Q_LOGGING_CATEGORY(lcPort, "rm7.port", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcLink, "rm7.link", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcSettings, "rm7.settings", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcExport, "rm7.export", QtWarningMsg)

@@ -1,0 +1,64 @@
+#include "StoredSettings.h"
+
+#include "Logging.h"
+#include "SettingsFile.h"
+
+namespace {
+
+const QString kSection = QStringLiteral("DEFAULT");
+const QString kComport = QStringLiteral("Comport");
+const QString kPath = QStringLiteral("path");
+const QString kViewerSection = QStringLiteral("VIEWER");
+const QString kDateOrder = QStringLiteral("DateOrder");
+
+} // namespace
+
+namespace StoredSettings {
+
+QString comport() {
+    return ReadSetting(kSection, kComport);
+}
+
+void writeDefaultComport() {
+    WriteSetting(kSection, kComport, QStringLiteral("1"));
+}
+
+void writePortNumber(int portNumber) {
+    WriteSetting(kSection, kComport, formatPortNumber(portNumber));
+}
+
+QString savePath() {
+    return ReadSetting(kSection, kPath);
+}
+
+void writeSavePath(const QString& folder) {
+    WriteSetting(kSection, kPath, folder);
+}
+
+DateOrder dateOrder() {
+    const QString value = ReadSetting(kViewerSection, kDateOrder);
+    if (value.compare(u"DMY", Qt::CaseInsensitive) == 0) {
+        return DateOrder::DayFirst;
+    }
+    if (value.compare(u"MDY", Qt::CaseInsensitive) == 0) {
+        return DateOrder::MonthFirst;
+    }
+    if (!value.isEmpty()) {
+        qCWarning(lcSettings) << "DateOrder" << value
+                              << "in [VIEWER] is neither DMY nor MDY: read as no choice";
+    }
+    return DateOrder::Unknown;
+}
+
+void writeDateOrder(DateOrder order) {
+    if (order != DateOrder::Unknown) {
+        WriteSetting(kViewerSection, kDateOrder,
+                     order == DateOrder::DayFirst ? QStringLiteral("DMY") : QStringLiteral("MDY"));
+    }
+}
+
+} // namespace StoredSettings
+
+QString formatPortNumber(int portNumber) {
+    return portNumber < 0 ? QString::number(portNumber) : QLatin1Char(' ') + QString::number(portNumber);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "DateOrder.h"
+
+#include <QString>
+
+// The keys of korvane.ini, read and written with their types: in section "DEFAULT" the COM port under
+// "Comport" and the folder of the last save under "path"; in section "VIEWER" the log viewer's reading of
+// dates under "DateOrder".
+namespace StoredSettings {
+
+// The text stored under "Comport", "" when there is none.
+QString comport();
+// The start-up default, written when no usable port is stored: "1".
+void writeDefaultComport();
+// A port chosen in the port dialog, as it writes it: " 3", or "-3" for a negative number.
+void writePortNumber(int portNumber);
+
+// The folder of the last saved file, ending in a separator, or "".
+QString savePath();
+void writeSavePath(const QString& folder);
+
+// The operator's answer for dates that read both ways (no day above 12): "DMY" or "MDY"; Unknown while
+// none was given.
+DateOrder dateOrder();
+void writeDateOrder(DateOrder order);
+
+} // namespace StoredSettings
+
+// The text stored under "Comport" for a port number: the number with a blank where a plus sign would stand.
+QString formatPortNumber(int portNumber);
