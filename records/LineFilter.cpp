@@ -1,5 +1,6 @@
 #include "LineFilter.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -21,6 +22,8 @@ unsigned char fold(char c) {
 } // namespace
 
 LineFilter::LineFilter(const QString& text) : m_text(text) {
+    // Lines are shown as Latin-1, so a character beyond it is in none of them.
+    m_unmatched = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0xFF; });
     const QByteArray bytes = text.toLatin1();
     m_needle.resize(bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -45,6 +48,9 @@ LineFilter::LineFilter(const QString& text) : m_text(text) {
 
 bool LineFilter::matches(QByteArrayView line) const {
     const qsizetype n = m_needle.size();
+    if (m_unmatched) {
+        return false;
+    }
     if (n == 0) {
         return true;
     }
@@ -66,5 +72,5 @@ bool LineFilter::matches(QByteArrayView line) const {
 }
 
 bool LineFilter::narrows(const LineFilter& wider) const {
-    return m_needle.contains(wider.m_needle);
+    return !wider.m_unmatched && m_needle.contains(wider.m_needle);
 }

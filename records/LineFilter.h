@@ -19,6 +19,7 @@ public:
 
 private:
     QString m_text;
-    QByteArray m_needle; // folded to lower case
+    QByteArray m_needle;      // folded to lower case
+    bool m_unmatched = false; // the text has characters no line can show: nothing matches
     int m_skip[256] = {};
 };

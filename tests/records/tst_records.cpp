@@ -133,6 +133,7 @@ private slots:
         QTest::newRow("back to wider") << QStringList{"flow", "fl", "08:"} << QList<int>{5, 6, 7, 8};
         QTest::newRow("the final line") << QStringList{"end of"} << QList<int>{10};
         QTest::newRow("nothing") << QStringList{"no such text"} << QList<int>{};
+        QTest::newRow("beyond Latin-1") << QStringList{QStringLiteral("\u20ac")} << QList<int>{};
         QTest::newRow("cleared") << QStringList{"flow", ""} << QList<int>{5, 6, 7, 8, 9, 10};
     }
     void filter() {
