@@ -141,13 +141,10 @@ std::optional<DateParts> dateParts(QByteArrayView field) {
 }
 
 QDate date(const DateParts& parts, DateOrder order) {
-    if (parts.yearFirst) {
-        return QDate(parts.year, parts.first, parts.second);
+    if (parts.yearFirst || order == DateOrder::MonthFirst) {
+        return {parts.year, parts.first, parts.second};
     }
-    if (order == DateOrder::MonthFirst) {
-        return QDate(parts.year, parts.first, parts.second);
-    }
-    return QDate(parts.year, parts.second, parts.first);
+    return {parts.year, parts.second, parts.first};
 }
 
 std::optional<QTime> time(QByteArrayView field) {

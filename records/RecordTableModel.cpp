@@ -220,20 +220,20 @@ int RecordTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_columns;
 }
 
-const RecordTableModel::Row& RecordTableModel::rowAt(int line) const {
+RecordTableModel::Row RecordTableModel::rowAt(int line) const {
     if (const Row* kept = m_rows.object(line)) {
         return *kept;
     }
-    auto* row = new Row;
+    Row row;
     const QByteArrayView bytes = m_store->line(line);
     if (CsvLine::fieldCount(bytes) < 2) {
-        row->record = false;
-        row->fields << QString::fromLatin1(CsvLine::withoutLineEnd(bytes));
+        row.record = false;
+        row.fields << QString::fromLatin1(CsvLine::withoutLineEnd(bytes));
     } else {
-        row->fields = CsvLine::fields(bytes);
+        row.fields = CsvLine::fields(bytes);
     }
-    m_rows.insert(line, row);
-    return *row;
+    m_rows.insert(line, new Row(row)); // the cache owns its copy; the fields are shared, not copied
+    return row;
 }
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
@@ -243,7 +243,7 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     const int line = lineOf(index.row());
     switch (role) {
     case Qt::DisplayRole: {
-        const Row& row = rowAt(line);
+        const Row row = rowAt(line);
         return index.column() < row.fields.size() ? row.fields.at(index.column()) : QString();
     }
     case IsRecordRole:

@@ -64,7 +64,7 @@ private:
     void rebuild();
     // Looks at lines first to last: widths, lines of other text, filter matches.
     void scan(int first, int last, int& widest, std::vector<int>& matches);
-    const Row& rowAt(int line) const;
+    Row rowAt(int line) const;
     void detach();
     void displayChanged();
 
