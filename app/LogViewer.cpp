@@ -139,10 +139,12 @@ void LogViewer::rowsArrived(int first, int last) {
     // A table that showed the newest row keeps showing the newest rows.
     const QScrollBar* bar = m_table->verticalScrollBar();
     const bool following = bar->value() == bar->maximum();
-    for (int row = first; row <= last; ++row) {
-        if (!m_model->index(row, 0).data(RecordTableModel::IsRecordRole).toBool() &&
-            m_model->columnCount() > 1) {
-            m_table->setSpan(row, 0, 1, m_model->columnCount());
+    const QList<int> otherRows = m_model->nonRecordRows();
+    if (m_model->columnCount() > 1 && otherRows.size() <= kMostSpans) {
+        for (const int row : otherRows) {
+            if (row >= first && row <= last) {
+                m_table->setSpan(row, 0, 1, m_model->columnCount());
+            }
         }
     }
     if (following) {
