@@ -79,8 +79,9 @@ private slots:
         QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
         QSignalSpy reset(model, &QAbstractItemModel::modelReset);
         QList<int> rowsSeen;
-        connect(model, &QAbstractItemModel::rowsInserted, this, [&] { rowsSeen << model->rowCount(); });
-        connect(model, &QAbstractItemModel::modelReset, this, [&] { rowsSeen.clear(); });
+        QObject scope; // the watch ends with this test
+        connect(model, &QAbstractItemModel::rowsInserted, &scope, [&] { rowsSeen << model->rowCount(); });
+        connect(model, &QAbstractItemModel::modelReset, &scope, [&] { rowsSeen.clear(); });
         w->form->LoadButton->click();
         QTRY_VERIFY(w->idle());
         QTRY_COMPARE(model->rowCount(), 61); // 60 records and the final line
