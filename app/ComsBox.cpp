@@ -11,6 +11,7 @@
 #include "Twips.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 16;
+const QString kInvitation = QStringLiteral("Select Com Port");
 
 QRect twipsRect(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
@@ -60,7 +62,9 @@ ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner
     ComsCombo->setObjectName(QStringLiteral("ComsCombo"));
     ComsCombo->setEditable(true);
     ComsCombo->setInsertPolicy(QComboBox::NoInsert);
-    ComsCombo->setEditText(QStringLiteral("Select Com Port"));
+    // Only an exact "COM" names a port: the box must not turn a typed "com 3" into the entry "COM 3".
+    ComsCombo->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    ComsCombo->setEditText(kInvitation);
     ComsCombo->setGeometry(twipsRect(600, 900, 1515, 315));
     ComsCombo->hide();
     TestComs = new QPushButton(QStringLiteral("Test"), this);
@@ -127,7 +131,7 @@ void ComsBox::SearchPorts() {
     }
     // Adding the first entry selects it; the box shows the chosen port, or the invitation to choose.
     ComsCombo->setCurrentIndex(-1);
-    ComsCombo->setEditText(QStringLiteral("Select Com Port"));
+    ComsCombo->setEditText(kInvitation);
 }
 
 void ComsBox::TestComs_Click() {
@@ -151,6 +155,13 @@ void ComsBox::TestComs_Click() {
 }
 
 void ComsBox::OKButton_Click() {
+    // With no entry chosen and nothing typed (before the search, or an empty list) OK keeps the port the
+    // operator had, as Cancel does.
+    const QString text = ComsCombo->currentText().trimmed();
+    if (text.isEmpty() || text == kInvitation) {
+        reject();
+        return;
+    }
     // A text that names no port, or a number beyond what a port number can hold, gives port 1.
     m_settings.PortNumber = portNumberOf(ComsCombo->currentText()).value_or(1);
     StoredSettings::writePortNumber(m_settings.PortNumber);

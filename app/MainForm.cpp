@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "AppIcons.h"
+#include "CommandMode.h"
 #include "Dialog.h"
 #include "DownloadCommand.h"
 #include "LogCountQuery.h"
@@ -204,40 +205,55 @@ void MainForm::routeEvents() {
 
 void MainForm::Form_Load() {
     LoadSettings(m_settings);
-    m_link.state.CommandMode = 0;
+    m_link.state.CommandMode = CommandModes::Download;
     m_link.state.LogsSaved = 0;
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    Form_Resize(); // the window is centred by the size it is shown with, its minimum size applied
+    centreOnScreen();
     m_link.state.dropLines();
     m_link.state.RxBuffer.clear();
     m_link.display.setSaveEnabled(false);
 }
 
+void MainForm::centreOnScreen() {
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        const QSize outer = frameGeometry().size();
+        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    }
+}
+
 void MainForm::Form_Activate() {
-    if (m_settings.PortDefaulted == 0 || m_askingAtActivation) {
+    if (m_askingAtActivation) {
         return;
     }
+    const bool first = !m_activatedBefore;
+    if (first) {
+        // By now the window manager has put its frame around the window: centre it again by its outer size.
+        m_activatedBefore = true;
+        centreOnScreen();
+    }
     m_askingAtActivation = true;
-    showPortSelectionAtStart();
+    const bool going = m_settings.PortDefaulted == 0 || showPortSelectionAtStart();
+    if (first && going) {
+        offerRecoveredDownload();
+    }
     m_askingAtActivation = false;
 }
 
-void MainForm::showPortSelectionAtStart() {
+bool MainForm::showPortSelectionAtStart() {
     for (;;) {
         try {
             m_op.showPortSelection();
             m_settings.PortDefaulted = 0;
-            return;
+            return true;
         } catch (const std::exception& error) {
             qCWarning(lcPort) << "the port dialog failed at start-up:" << error.what();
             const Answer answer =
                 m_op.messageBox(QStringLiteral("Port Already Open"),
                                 MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
             if (answer != Answer::Retry) {
-                m_op.endProgram();
-                return;
+                endProgramSavingFirst(m_link);
+                return false;
             }
         }
     }
@@ -312,7 +328,10 @@ void MainForm::closeEvent(QCloseEvent* event) {
 }
 
 void MainForm::PromptSaveLogs() {
-    ::PromptSaveLogs([this] { return SaveLogs(); }, m_op);
+    // No gives the lines up; a Cancel in the Save dialog leaves the recovery copy for the next start.
+    if (::PromptSaveLogs([this] { return SaveLogs(); }, m_op) == PromptOutcome::Declined) {
+        m_link.recovery.remove();
+    }
     m_link.state.dropLines();
 }
 
@@ -323,8 +342,39 @@ SaveResult MainForm::SaveLogs() {
     const SaveResult result = ::SaveLogs(source, m_settings, m_op);
     if (result == SaveResult::Saved) {
         m_link.state.LogsSaved = 1;
+        m_link.recovery.remove();
     }
     return result;
+}
+
+void MainForm::offerRecoveredDownload() {
+    const auto found = RecoveryCopy::find();
+    if (!found) {
+        return;
+    }
+    LineStore lines;
+    for (qsizetype begin = 0; begin < found->lines.size();) {
+        const qsizetype end = found->lines.indexOf('\n', begin) + 1;
+        lines.append(QByteArrayView(found->lines).sliced(begin, end - begin));
+        begin = end;
+    }
+    const LogSource source{[&lines] { return lines.count(); }, [&lines](int k) { return lines.line(k); }};
+    const QString text = QStringLiteral("%1 lines downloaded on %2 were not saved.\r\nSave them now?")
+                             .arg(found->count)
+                             .arg(found->written.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    while (m_op.messageBox(text, MsgStyle::YesNo + MsgStyle::Exclamation,
+                           QStringLiteral("Unsaved Download")) == Answer::Yes) {
+        switch (::SaveLogs(source, m_settings, m_op)) {
+        case SaveResult::Saved:
+            RecoveryCopy::discardFound();
+            return;
+        case SaveResult::Cancelled:
+            return; // offered again at the next start
+        case SaveResult::Failed:
+            break; // asked again, as after a failed save of a download
+        }
+    }
+    RecoveryCopy::discardFound();
 }
 
 void MainForm::changeEvent(QEvent* event) {

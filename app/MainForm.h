@@ -64,6 +64,8 @@ public:
     // Offers to save the stored lines; afterwards they count as gone.
     void PromptSaveLogs();
     SaveResult SaveLogs();
+    // At start-up: offers to save the lines a download left in its recovery copy, when they were not saved.
+    void offerRecoveredDownload();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -75,7 +77,9 @@ private:
     void buildMenus();
     void routeEvents();
     void showDisplay();
-    void showPortSelectionAtStart();
+    // False when the operator ended the program instead.
+    bool showPortSelectionAtStart();
+    void centreOnScreen();
 
     Operator& m_op;
     ComPort& m_comPort;
@@ -83,4 +87,5 @@ private:
     Link m_link;
     quint64 m_shownLogRevision = ~quint64(0);
     bool m_askingAtActivation = false;
+    bool m_activatedBefore = false;
 };

@@ -10,9 +10,13 @@ struct Line {
     qsizetype next;  // first byte of the following line
 };
 
+// Some Windows editors begin a UTF-8 file with a byte order mark: it is no part of the first line's text,
+// and an edit keeps it where it is.
+constexpr QByteArrayView kByteOrderMark = "\xEF\xBB\xBF";
+
 QList<Line> splitLines(const QByteArray& text) {
     QList<Line> lines;
-    qsizetype begin = 0;
+    qsizetype begin = text.startsWith(kByteOrderMark) ? kByteOrderMark.size() : 0;
     while (begin < text.size()) {
         qsizetype lf = text.indexOf('\n', begin);
         const qsizetype next = lf < 0 ? text.size() : lf + 1;
@@ -111,7 +115,7 @@ QByteArray withValue(const QByteArray& text, const QByteArray& section, const QB
 
     QByteArray before = text.left(insertAt < 0 ? text.size() : insertAt);
     const QByteArray after = insertAt < 0 ? QByteArray() : text.mid(insertAt);
-    if (!before.isEmpty() && !before.endsWith('\n')) {
+    if (!before.isEmpty() && before != kByteOrderMark && !before.endsWith('\n')) {
         before += eol;
     }
     if (insertAt < 0) {

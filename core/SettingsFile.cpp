@@ -24,6 +24,11 @@ std::optional<QByteArray> readFile(const QString& path) {
     if (!file.exists()) {
         return QByteArray();
     }
+    // A FIFO or a device would block start-up or never end: only a regular file is read.
+    if (!QFileInfo(path).isFile()) {
+        qCWarning(lcSettings) << path << "is not a regular file; not used";
+        return std::nullopt;
+    }
     if (file.size() > kMaxFileSize) {
         qCWarning(lcSettings) << path << "is larger than a settings file can be; not used";
         return std::nullopt;

@@ -1,8 +1,8 @@
 #include "TextNumber.h"
 
 #include <cfenv>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -36,7 +36,21 @@ double leadingNumber(QStringView text) {
     if (!seenDigit) {
         return 0.0;
     }
-    return std::strtod(number.c_str(), nullptr);
+    // from_chars reads a point as the decimal point whatever the system's locale says, as the controller,
+    // the settings file and the port dialog all write it; it takes no plus sign.
+    const char* first = number.data();
+    if (*first == '+') {
+        ++first;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Too large for a double, or so close to 0 that it is 0.
+        const std::string whole = number.substr(0, number.find('.'));
+        const bool large = whole.find_first_of("123456789") != std::string::npos;
+        return large ? (number.front() == '-' ? -HUGE_VAL : HUGE_VAL) : 0.0;
+    }
+    return value;
 }
 
 double roundHalfEven(double value) {

@@ -2,11 +2,16 @@
 
 #include "Operator.h"
 
-void PromptSaveLogs(const std::function<SaveResult()>& save, Operator& op) {
+PromptOutcome PromptSaveLogs(const std::function<SaveResult()>& save, Operator& op) {
     while (op.messageBox(QStringLiteral("Save Downloaded Logs?"), MsgStyle::YesNo + MsgStyle::Exclamation,
                          QStringLiteral("Warning!!")) == Answer::Yes) {
-        if (save() != SaveResult::Failed) {
-            return;
+        const SaveResult result = save();
+        if (result == SaveResult::Saved) {
+            return PromptOutcome::Saved;
+        }
+        if (result == SaveResult::Cancelled) {
+            return PromptOutcome::SaveCancelled;
         }
     }
+    return PromptOutcome::Declined;
 }

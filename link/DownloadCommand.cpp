@@ -27,6 +27,7 @@ void startDownload(Link& link, DownloadEntry entry) {
     display.setLogText({});
     state.WatchLineCount = 0;
     state.dropLines();
+    link.recovery.restart();
     display.setCommandsEnabled(false);
     display.setSaveEnabled(false);
     display.setProgress(0);

@@ -5,6 +5,7 @@
 #include "Link.h"
 #include "Logging.h"
 #include "OpenPort.h"
+#include "Operator.h"
 
 namespace {
 
@@ -29,22 +30,32 @@ const char* nameOf(ExchangeEnd end) {
 } // namespace
 
 bool beginExchange(Link& link, QByteArrayView command) {
-    if (!OpenPort(link.port, link.settings, link.op)) {
+    if (!OpenPort(link.port, link.settings, link.op, [&link] { endProgramSavingFirst(link); })) {
         return false;
     }
+    // Whatever the port already holds (a controller still talking from an abandoned reply) is not the
+    // reply to this command.
+    link.port.discardInput();
     link.state.replyOver = false;
     link.port.Output(command);
-    if (!link.ResponseTimer.isActive()) {
-        link.ResponseTimer.start();
-    }
+    // The controller gets the full interval after every command, a Retry's included.
+    link.ResponseTimer.start();
     qCInfo(lcLink) << (link.state.CommandMode == CommandModes::Download ? "download" : "log-count query")
                    << "started on COM" << link.port.CommPort() << '(' << link.port.deviceName() << ')';
     return true;
 }
 
+void endProgramSavingFirst(Link& link) {
+    if (link.state.LineCount() != 0 && link.state.LogsSaved == 0 && link.PromptSaveLogs) {
+        link.PromptSaveLogs();
+    }
+    link.op.endProgram();
+}
+
 void endExchange(Link& link, ExchangeEnd end) {
     link.state.replyOver = true;
     link.ResponseTimer.stop();
+    link.recovery.finish(link.state.LogLines);
     qCInfo(lcLink) << (link.state.CommandMode == CommandModes::Download ? "download" : "log-count query")
                    << "ended:" << nameOf(end) << '-' << link.state.LineCount() << "lines";
     if (link.onExchangeEnd) {

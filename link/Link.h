@@ -3,6 +3,7 @@
 #include "Exchange.h"
 #include "LinkDisplay.h"
 #include "LinkState.h"
+#include "RecoveryCopy.h"
 
 #include <QTimer>
 #include <functional>
@@ -21,6 +22,7 @@ public:
 
     LinkState state;
     LinkDisplay display;
+    RecoveryCopy recovery;
     QTimer ResponseTimer;
     ComPort& port;
     Settings& settings;

@@ -17,7 +17,8 @@ void openOn(ComPort& port, int portNumber) {
 
 } // namespace
 
-bool OpenPort(ComPort& port, const Settings& settings, Operator& op) {
+bool OpenPort(ComPort& port, const Settings& settings, Operator& op,
+              const std::function<void()>& endProgram) {
     if (port.PortOpen()) {
         port.setPortOpen(false);
     }
@@ -44,7 +45,11 @@ bool OpenPort(ComPort& port, const Settings& settings, Operator& op) {
             op.messageBox(QStringLiteral("Coms Port not available!"),
                           MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"), reason);
         if (answer != Answer::Retry) {
-            op.endProgram();
+            if (endProgram) {
+                endProgram();
+            } else {
+                op.endProgram();
+            }
             return false;
         }
         op.showPortSelection();

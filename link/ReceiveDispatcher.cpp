@@ -8,6 +8,8 @@
 #include "Operator.h"
 #include "ReplyScanner.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 void finishNoLogs(Link& link) {
@@ -51,6 +53,8 @@ void receiveFromPort(Link& link) {
 
 void receiveReply(Link& link, QByteArrayView input) {
     DisplayHold hold(link.display); // one redraw per read, showing what per-line redraws would leave
+    // The lines of this read go to the recovery copy at its end, or at a finish, which comes first.
+    const auto copyLines = qScopeGuard([&link] { link.recovery.catchUp(link.state.LogLines); });
     qsizetype pos = 0;
     while (pos < input.size() && !link.state.replyOver) {
         switch (scanReply(link.state, input, pos)) {

@@ -26,17 +26,20 @@ void retryDownload(Link& link) {
         return;
     }
     state.dropLines();
+    link.recovery.restart();
     state.WatchLineCount = 0;
     link.display.setLogText({});
 }
 
+// The lines received before the silence stay stored and can be saved; the next Download or Exit asks
+// about them as about any unsaved download.
 void abandonDownload(Link& link) {
     endExchange(link, ExchangeEnd::Abandoned);
     link.display.setCommandsEnabled(true);
-    link.state.dropLines();
-    link.state.RxBuffer.clear(); // a reply without line ends may have grown large: give it back
-    link.display.setLogText({});
-    link.display.setPanelText(0, QString());
+    link.state.RxBuffer.clear(); // a line cut off is no line; a reply without line ends may be large
+    const bool kept = link.state.LineCount() != 0;
+    link.display.setSaveEnabled(kept);
+    link.display.setPanelText(0, kept ? QStringLiteral("Download incomplete.") : QString());
 }
 
 } // namespace

@@ -233,6 +233,12 @@ void ControllerSim::pump() {
     }
 }
 
+void ControllerSim::sendNow(const QByteArray& bytes) {
+    if (m_master >= 0) {
+        [[maybe_unused]] const ssize_t n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
+    }
+}
+
 void ControllerSim::closePty() {
     m_pacer.stop();
     m_readNotifier.reset();

@@ -52,6 +52,10 @@ public:
     bool replyPending() const { return !m_queue.isEmpty(); }
     SimLineSettings lineSettings() const;
 
+    // Sends bytes at once, outside any reply: what a controller still talking from an earlier request
+    // leaves in the port.
+    void sendNow(const QByteArray& bytes);
+
     // The device goes away (an adapter pulled out): the pty is closed and its link dangles.
     void hangUp();
     // A device comes back on a fresh pty; the link placed earlier is moved to it.

@@ -99,11 +99,44 @@ private slots:
         QCOMPARE(box->result(), int(QDialog::Accepted));
     }
 
-    void okBeforeTheSearchStoresPort1() {
+    // OK with no entry chosen and nothing typed keeps the operator's port, as Cancel does (it used to
+    // store port 1): before the search, and when the port is not among those listed.
+    void okWithNothingChosenKeepsThePort_data() {
+        QTest::addColumn<bool>("searched");
+        QTest::addColumn<int>("portNumber");
+        QTest::newRow("before the search") << false << 2;
+        QTest::newRow("port not listed") << true << 9;
+    }
+    void okWithNothingChosenKeepsThePort() {
+        QFETCH(bool, searched);
+        QFETCH(int, portNumber);
+        m_settings.PortNumber = portNumber;
         ComsBox box(m_port, m_settings, *m_op);
+        if (searched) {
+            box.DisplayTimer_Timer();
+            QCOMPARE(box.ComsCombo->currentText(), QStringLiteral("Select Com Port"));
+        }
         box.OKButton->click();
+        QCOMPARE(m_settings.PortNumber, portNumber);
+        QCOMPARE(m_env->readIni(), QByteArray("[DEFAULT]\nComport= 2\n"));
+        QCOMPARE(box.result(), int(QDialog::Rejected));
+    }
+
+    // Typed in lower case, "com 5" stays as typed when the box loses the focus: it names no port, though
+    // the list holds "COM 5".
+    void typedTextKeepsItsCase() {
+        const auto box = searchedBox();
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        box->ComsCombo->setFocus();
+        box->ComsCombo->lineEdit()->selectAll();
+        QTest::keyClicks(box->ComsCombo, QStringLiteral("com 5"));
+        QTest::keyClick(box->ComsCombo, Qt::Key_Tab); // leaving the box
+        QCOMPARE(box->ComsCombo->currentText(), QStringLiteral("com 5"));
+        box->TestComs->click();
+        QCOMPARE(m_op->texts(), QStringList{"Port not available!"});
+        box->OKButton->click();
         QCOMPARE(m_settings.PortNumber, 1);
-        QCOMPARE(m_env->readIni(), QByteArray("[DEFAULT]\nComport= 1\n"));
     }
 
     void cancelStoresNothing() {

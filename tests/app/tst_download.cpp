@@ -2,11 +2,14 @@
 
 #include "LogView.h"
 #include "ProgressView.h"
+#include "ResponseWatchdog.h"
 #include "SimReply.h"
 #include "WindowFixture.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QScreen>
 #include <QToolButton>
@@ -109,13 +112,18 @@ private slots:
             QCOMPARE(w->link().state.LineCount(), 28);
             QVERIFY(w->form->SaveButton->isEnabled());
         } else {
+            // The ten lines received before the silence are kept and can be saved.
             QVERIFY(w->idle());
-            QCOMPARE(w->link().state.LineCount(), 0);
-            QCOMPARE(w->form->LogText->toPlainText(), QString());
-            QCOMPARE(w->form->StatusPanel[0]->text(), QString());
-            QVERIFY(!w->form->SaveButton->isEnabled());
+            QCOMPARE(w->link().state.LineCount(), 10);
+            QCOMPARE(w->form->LogText->toPlainText().count(QLatin1Char('\n')), 10);
+            QCOMPARE(w->form->StatusPanel[0]->text(), QStringLiteral("Download incomplete."));
+            QVERIFY(w->form->SaveButton->isEnabled() && w->form->SaveFile->isEnabled());
             QTest::qWait(2500);
             QCOMPARE(w->op.questions.size(), 1); // the watchdog has stopped
+            const QString name = w->env.path(QStringLiteral("incomplete.csv"));
+            w->op.saveFiles = {name};
+            w->form->SaveButton->click();
+            QCOMPARE(readFileBytes(name), SimReply::downloadLines(20).mid(0, 10).join());
         }
     }
 
@@ -124,6 +132,77 @@ private slots:
         QVERIFY(w->openWindow());
         w->form->LoadButton->click();
         QCOMPARE(w->op.texts(), QStringList{"Coms Port not available!"});
+        QCOMPARE(w->op.programEnds, 1);
+    }
+
+    // The cable is pulled mid-download, the watchdog's Retry finds no port, and Cancel would end the
+    // program: the lines received so far are offered for saving first.
+    void cancelOnAMissingPortAsksAboutUnsavedLines_data() {
+        QTest::addColumn<bool>("savedBefore");
+        QTest::newRow("unsaved lines") << false;
+        QTest::newRow("nothing unsaved") << true;
+    }
+    void cancelOnAMissingPortAsksAboutUnsavedLines() {
+        QFETCH(bool, savedBefore);
+        QVERIFY(w->startSim({.records = 50, .hangUpAfterLine = 12}));
+        QVERIFY(w->openWindow());
+        w->form->LoadButton->click();
+        QTRY_VERIFY(!w->form->comPort().PortOpen());
+        QCOMPARE(w->link().state.LineCount(), 12);
+        // The freed pty may be handed to another program at once: COM 1 names a device that is gone.
+        QFile::remove(w->env.settingsFolder() + QStringLiteral("ports/com1"));
+        w->env.placeMissingDevice(1);
+        if (savedBefore) {
+            w->link().state.LogsSaved = 1; // as if these lines were in a file already
+        }
+        const QString name = w->env.path(QStringLiteral("pulled.csv"));
+        w->op.saveFiles = {name};
+        w->op.answers = {Answer::Retry, Answer::Cancel, Answer::Yes};
+        watchdogTick(w->link()); // the twelve lines were progress ...
+        watchdogTick(w->link()); // ... and then nothing came
+        QStringList asked{"No Response from Controller.", "Coms Port not available!"};
+        if (!savedBefore) {
+            asked << QStringLiteral("Save Downloaded Logs?");
+        }
+        QCOMPARE(w->op.texts(), asked);
+        QCOMPARE(w->op.programEnds, 1);
+        QCOMPARE(QFile::exists(name), !savedBefore);
+        if (!savedBefore) {
+            QCOMPARE(readFileBytes(name), SimReply::downloadLines(50).mid(0, 12).join());
+        }
+    }
+
+    // A controller still talking from an earlier request has left bytes in the port: they are not taken
+    // for the reply to the new command.
+    void staleInputIsNotTakenForTheReply() {
+        QVERIFY(w->startSim({.records = 5}));
+        QVERIFY(w->openWindow());
+        w->sim->sendNow("01/11/2026,07:59:00,1,LEVEL,3.3,m,12.1V,OK,000099\r\nEND OF DOWN");
+        QTest::qWait(50);
+        w->form->LoadButton->click();
+        QTRY_VERIFY(w->idle());
+        QCOMPARE(w->link().state.LogLines.lines(1, w->link().state.LineCount()).toByteArray(),
+                 SimReply::downloadLines(5).join());
+    }
+
+    // Lines that arrive while the Save dialog is open are written too: the count is taken when writing
+    // starts (here: Exit during a download, Yes, and the dialog open while ten more lines arrive).
+    void linesArrivingWhileTheSaveDialogIsOpenAreWritten() {
+        QVERIFY(w->startSim({.records = 60, .lineGapMs = 5}));
+        QVERIFY(w->openWindow());
+        w->form->LoadButton->click();
+        QTRY_VERIFY(w->link().state.LineCount() >= 20);
+        const QString name = w->env.path(QStringLiteral("exit.csv"));
+        w->op.saveFiles = {name};
+        w->op.answers = {Answer::Yes};
+        int atWriting = 0;
+        w->op.onSaveDialog = [&] {
+            const int atOpening = w->link().state.LineCount();
+            QTRY_VERIFY(w->link().state.LineCount() >= atOpening + 10);
+            atWriting = w->link().state.LineCount();
+        };
+        w->form->ExitMenu->trigger();
+        QCOMPARE(readFileBytes(name), SimReply::downloadLines(60).mid(0, atWriting).join());
         QCOMPARE(w->op.programEnds, 1);
     }
 
@@ -226,12 +305,79 @@ private slots:
         QCOMPARE(w->op.programEnds, 2);
     }
 
+    // The recovery copy follows the download byte for byte; it goes when the lines are saved, or when the
+    // operator answers No to saving them.
+    void recoveryCopyLastsUntilSavedOrGivenUp_data() {
+        QTest::addColumn<QString>("then");
+        QTest::newRow("saved") << "save";
+        QTest::newRow("No at Exit") << "exit";
+        QTest::newRow("Yes at Exit, Cancel in the Save dialog") << "exit, cancel";
+    }
+    void recoveryCopyLastsUntilSavedOrGivenUp() {
+        QFETCH(QString, then);
+        QVERIFY(w->startSim({.records = 40}));
+        QVERIFY(w->openWindow());
+        w->form->LoadButton->click();
+        QTRY_VERIFY(w->idle());
+        const QString copy = w->env.stateFolder() + QStringLiteral("recovery.csv");
+        QCOMPARE(readFileBytes(copy), SimReply::downloadLines(40).join());
+        if (then == u"save") {
+            w->op.saveFiles = {w->env.path(QStringLiteral("kept.csv"))};
+            w->form->SaveButton->click();
+        } else {
+            w->op.answers = {then == u"exit" ? Answer::No : Answer::Yes};
+            w->form->ExitMenu->trigger();
+        }
+        QCOMPARE(QFile::exists(copy), then == u"exit, cancel");
+    }
+
+    // At start-up a download left unsaved (the program was killed) is offered: Yes saves its lines byte for
+    // byte through the usual Save dialog, No gives them up, Cancel in the Save dialog keeps them for the
+    // next start.
+    void leftoverDownloadIsOfferedAtStartUp_data() {
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("chooseFile");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("Yes") << Answer::Yes << true << false;
+        QTest::newRow("No") << Answer::No << false << false;
+        QTest::newRow("Yes, then Cancel") << Answer::Yes << false << true;
+    }
+    void leftoverDownloadIsOfferedAtStartUp() {
+        QFETCH(Answer, answer);
+        QFETCH(bool, chooseFile);
+        QFETCH(bool, kept);
+        const QByteArray lines = SimReply::downloadLines(30).mid(0, 17).join();
+        QDir().mkpath(w->env.stateFolder());
+        const QString copy = w->env.stateFolder() + QStringLiteral("recovery.csv");
+        QFile file(copy);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lines + "01/11/2026,00:1"); // killed in the middle of a line
+        file.close();
+        const QString when = QFileInfo(copy).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        const QString name = w->env.path(QStringLiteral("recovered.csv"));
+        w->op.answers = {answer};
+        w->op.saveFiles = {chooseFile ? std::optional<QString>(name) : std::nullopt};
+        QVERIFY(w->openWindow());
+        w->form->Form_Activate();
+        QCOMPARE(
+            w->op.texts(),
+            QStringList{
+                QStringLiteral("17 lines downloaded on %1 were not saved.\r\nSave them now?").arg(when)});
+        QCOMPARE(w->op.questions.first().style, 52);
+        QCOMPARE(readFileBytes(name), chooseFile ? lines : QByteArray());
+        QCOMPARE(QFile::exists(copy), kept);
+        w->form->Form_Activate(); // asked once, at the first activation
+        QCOMPARE(w->op.questions.size(), 1);
+    }
+
     void startUp() {
         w->env.writeIni("[DEFAULT]\nComport=40\n"); // not a usable port
         QVERIFY(w->openWindow());
         QCOMPARE(w->form->settings().PortNumber, 1);
+        // Centred by the size it is shown with (its minimum outer size here), not its designed size.
         const QRect screen = w->form->screen()->geometry();
-        QVERIFY(qAbs(w->form->frameGeometry().center().x() - screen.center().x()) <= w->form->width() / 2);
+        QVERIFY(qAbs(w->form->frameGeometry().center().x() - screen.center().x()) <= 1);
+        QVERIFY(qAbs(w->form->frameGeometry().center().y() - screen.center().y()) <= 1);
         w->form->activateWindow();
         QTRY_COMPARE(w->op.portSelections, 1);
         w->form->Form_Activate();

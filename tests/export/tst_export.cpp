@@ -25,7 +25,8 @@ QByteArrayList sampleLines(int count) {
 }
 
 LogSource sourceOf(const QByteArrayList& lines) {
-    return {[&lines] { return int(lines.size()); }, [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
+    return {[&lines] { return int(lines.size()); },
+            [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
 }
 
 // Runs the save in a child process, with what the child needs changed there alone (dropped privileges, a

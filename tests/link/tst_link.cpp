@@ -7,6 +7,7 @@
 #include "LiveDisplay.h"
 #include "OpenPort.h"
 #include "ReceiveDispatcher.h"
+#include "RecoveryCopy.h"
 #include "ResponseWatchdog.h"
 #include "ScriptedOperator.h"
 #include "Settings.h"
@@ -14,6 +15,7 @@
 #include "TestEnvironment.h"
 
 #include <QtTest>
+#include <clocale>
 
 namespace {
 
@@ -70,6 +72,13 @@ class TestLink : public QObject {
     Q_OBJECT
 
 private slots:
+    // Run under a comma locale too (see tests/CMakeLists.txt): the numbers read the same.
+    void initTestCase() {
+        if (qEnvironmentVariableIsSet("RM7_EXPECT_COMMA_LOCALE")) {
+            QCOMPARE(QString::fromLatin1(std::localeconv()->decimal_point), QStringLiteral(","));
+        }
+    }
+
     void splitReadsGiveTheSameResult_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::newRow("download") << QByteArray("zz" + SimReply::downloadLines(40).join());
@@ -262,11 +271,82 @@ private slots:
         QCOMPARE(g.op.questions.size(), 1);
     }
 
+    // The recovery copy holds every stored line, byte for byte, and only whole lines: a line still arriving
+    // is not in it. A download's end brings it to the disk; an empty copy is removed.
+    void recoveryCopyHoldsTheStoredLines() {
+        Fixture f;
+        f.link.recovery.restart();
+        const QByteArray sent = kHeader + kRecords;
+        f.feed(sent + "01/11/2026,08:03", 7);
+        QCOMPARE(f.link.state.LineCount(), 10);
+        f.link.recovery.finish(f.link.state.LogLines);
+        QCOMPARE(readFileBytes(RecoveryCopy::path()), sent);
+        const auto found = RecoveryCopy::find();
+        QVERIFY(found);
+        QCOMPARE(found->lines, sent);
+        QCOMPARE(found->count, 10);
+
+        f.link.recovery.restart(); // a download that brought no line leaves nothing to recover
+        f.link.recovery.finish(f.link.state.LogLines = LineStore());
+        QVERIFY(!QFile::exists(RecoveryCopy::path()));
+    }
+
+    // What an earlier run left: only its whole lines are offered; a copy without one is removed.
+    void leftoverRecoveryCopies_data() {
+        QTest::addColumn<QByteArray>("left");
+        QTest::addColumn<int>("count");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("no whole line") << QByteArray("\x01\xff garbage without an end") << 0;
+        QTest::newRow("cut off mid-line") << QByteArray("a,1\r\nb,2\r\nc,") << 2;
+        QTest::newRow("binary lines") << QByteArray("\0\xff\n\x80\n", 5) << 2;
+    }
+    void leftoverRecoveryCopies() {
+        QFETCH(QByteArray, left);
+        QFETCH(int, count);
+        TestEnvironment env;
+        QDir().mkpath(env.stateFolder());
+        QFile file(RecoveryCopy::path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(left);
+        file.close();
+        const auto found = RecoveryCopy::find();
+        QCOMPARE(found.has_value(), count > 0);
+        QCOMPARE(QFile::exists(RecoveryCopy::path()), count > 0);
+        if (found) {
+            QCOMPARE(found->count, count);
+            QCOMPARE(found->lines, left.left(left.lastIndexOf('\n') + 1));
+        }
+    }
+
+    // A copy that cannot be written never stops the download: the reason is logged once.
+    void unwritableRecoveryCopyLetsTheDownloadGoOn() {
+        Fixture f;
+        qputenv("XDG_STATE_HOME", "/proc/rm7-no-such-folder"); // not writable, even for root
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("without a recovery copy")));
+        f.link.recovery.restart();
+        f.feed(kHeader + kRecords + kEnd, 9);
+        QCOMPARE(f.link.state.LineCount(), 11);
+        QCOMPARE(f.op.texts(), QStringList{"Download Complete!"});
+    }
+
     void watchdogAsksOnceWhileItsBoxIsOpen() {
         Fixture f;
         f.op.onQuestion = [&f](const ScriptedOperator::Question&) { watchdogTick(f.link); };
         watchdogTick(f.link);
         QCOMPARE(f.op.questions.size(), 1);
+    }
+
+    // After Retry's new command the controller gets the full interval again, not the rest of the old one.
+    void watchdogRetryRestartsTheInterval() {
+        Fixture f;
+        ControllerSim sim(SimOptions{.records = 3, .silentAfterLine = 0, .silentAttempts = 2});
+        QVERIFY(sim.start());
+        QVERIFY(sim.placeLink(f.env.settingsFolder(), 1));
+        QTest::qWait(600); // the interval running since the command is part gone
+        f.op.answers = {Answer::Retry};
+        watchdogTick(f.link);
+        QVERIFY(f.link.ResponseTimer.isActive());
+        QVERIFY2(f.link.ResponseTimer.remainingTime() > 1700, "the interval was not started again");
     }
 
     void watchdogRetryStartsOver() {

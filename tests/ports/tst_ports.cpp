@@ -9,6 +9,12 @@
 #include "TestEnvironment.h"
 
 #include <QtTest>
+#include <atomic>
+#include <clocale>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 class TestPorts : public QObject {
     Q_OBJECT
@@ -16,6 +22,12 @@ class TestPorts : public QObject {
     std::unique_ptr<TestEnvironment> m_env;
 
 private slots:
+    // Run under a comma locale too (see tests/CMakeLists.txt): the numbers read the same.
+    void initTestCase() {
+        if (qEnvironmentVariableIsSet("RM7_EXPECT_COMMA_LOCALE")) {
+            QCOMPARE(QString::fromLatin1(std::localeconv()->decimal_point), QStringLiteral(","));
+        }
+    }
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
@@ -63,6 +75,47 @@ private slots:
         QCOMPARE(m_env->readIni(), QByteArray("[DEFAULT]\nComport=1\n"));
     }
 
+    // A file some Windows editor saved with a byte order mark keeps its section, its port and its folder.
+    void byteOrderMarkIsReadPast() {
+        m_env->writeIni("\xEF\xBB\xBF[DEFAULT]\r\nComport= 3\r\npath=/data/\r\n");
+        Settings settings;
+        LoadSettings(settings);
+        QCOMPARE(settings.PortNumber, 3);
+        QCOMPARE(settings.PortDefaulted, 0);
+        QCOMPARE(settings.SavePath, QStringLiteral("/data/"));
+    }
+
+    // A FIFO where the settings file should be would block a reader until someone writes to it: it is
+    // treated as unreadable, and start-up goes on with the defaults.
+    void settingsPathThatIsNoFileDoesNotBlock() {
+        QDir().mkpath(m_env->settingsFolder());
+        QVERIFY(::mkfifo(QFile::encodeName(m_env->iniPath()).constData(), 0600) == 0);
+        std::atomic<bool> unblocked = false;
+        std::atomic<bool> done = false;
+        std::thread unblocker([&] {
+            // A reader still blocked on the FIFO after 3 s is set free, so a failing test ends.
+            for (int i = 0; i < 30 && !done; ++i) {
+                QThread::msleep(100);
+            }
+            if (done) {
+                return;
+            }
+            unblocked = true;
+            const int fd = ::open(QFile::encodeName(m_env->iniPath()).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        });
+        Settings settings;
+        LoadSettings(settings);
+        done = true;
+        const bool blocked = unblocked;
+        unblocker.join();
+        QVERIFY(!blocked);
+        QCOMPARE(settings.PortNumber, 1);
+        QVERIFY(QFileInfo(m_env->iniPath()).isFile() == false); // not replaced by a file either
+    }
+
     void longValuesAreReadWhole() {
         const QString folder =
             QStringLiteral("/media/usb/") + QString(120, QLatin1Char('d')) + QLatin1Char('/');
@@ -82,6 +135,11 @@ private slots:
         QTest::newRow("section added")
             << QByteArray("[Other]\nk=v") << QByteArray("[Other]\nk=v\n[DEFAULT]\npath=/new/\n");
         QTest::newRow("empty file") << QByteArray() << QByteArray("[DEFAULT]\npath=/new/\n");
+        QTest::newRow("byte order mark kept")
+            << QByteArray("\xEF\xBB\xBF[DEFAULT]\r\nComport=3\r\n")
+            << QByteArray("\xEF\xBB\xBF[DEFAULT]\r\nComport=3\r\npath=/new/\r\n");
+        QTest::newRow("byte order mark alone")
+            << QByteArray("\xEF\xBB\xBF") << QByteArray("\xEF\xBB\xBF[DEFAULT]\npath=/new/\n");
     }
     void iniText() {
         QFETCH(QByteArray, before);

@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <clocale>
 
 namespace {
 
@@ -63,6 +64,14 @@ class TestRecords : public QObject {
     Q_OBJECT
 
 private slots:
+    // Run under a comma locale too (see tests/CMakeLists.txt): the readings read the same.
+    void initTestCase() {
+        if (qEnvironmentVariableIsSet("RM7_EXPECT_COMMA_LOCALE")) {
+            QCOMPARE(QString::fromLatin1(std::localeconv()->decimal_point), QStringLiteral(","));
+            QCOMPARE(QLocale::system().decimalPoint(), QStringLiteral(","));
+        }
+    }
+
     void csvFields_data() {
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QStringList>("fields");

@@ -14,6 +14,9 @@ Answer ScriptedOperator::messageBox(const QString& text, int style, const QStrin
 
 std::optional<QString> ScriptedOperator::chooseSaveFile(const SaveFileRequest& request) {
     saveRequests.append(request);
+    if (onSaveDialog) {
+        onSaveDialog();
+    }
     return saveFiles.isEmpty() ? std::nullopt : saveFiles.takeFirst();
 }
 

@@ -26,6 +26,7 @@ public:
     int programEnds = 0;
     std::function<void()> onPortSelection;           // what the operator does in the port dialog
     std::function<void(const Question&)> onQuestion; // runs while a box is "open"
+    std::function<void()> onSaveDialog;              // runs while the Save dialog is "open"
 
     Answer messageBox(const QString& text, int style, const QString& title,
                       const QString& details = QString()) override;

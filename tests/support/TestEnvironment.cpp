@@ -3,12 +3,19 @@
 #include <QDir>
 #include <QFile>
 
-TestEnvironment::TestEnvironment() : m_previous(qgetenv("XDG_CONFIG_HOME")) {
+TestEnvironment::TestEnvironment()
+    : m_previous(qgetenv("XDG_CONFIG_HOME")), m_previousState(qgetenv("XDG_STATE_HOME")) {
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+    qputenv("XDG_STATE_HOME", m_dir.filePath(QStringLiteral("state")).toLocal8Bit());
 }
 
 TestEnvironment::~TestEnvironment() {
     qputenv("XDG_CONFIG_HOME", m_previous);
+    qputenv("XDG_STATE_HOME", m_previousState);
+}
+
+QString TestEnvironment::stateFolder() const {
+    return m_dir.filePath(QStringLiteral("state/korvane")) + QLatin1Char('/');
 }
 
 QString TestEnvironment::settingsFolder() const {

@@ -3,7 +3,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A settings folder of the test's own: XDG_CONFIG_HOME points into a temporary folder for the test's life.
+// A settings folder and a state folder of the test's own: XDG_CONFIG_HOME and XDG_STATE_HOME point into a
+// temporary folder for the test's life.
 class TestEnvironment {
 public:
     TestEnvironment();
@@ -14,6 +15,7 @@ public:
     QString configHome() const { return m_dir.path(); }
     QString settingsFolder() const; // .../korvane/
     QString iniPath() const;
+    QString stateFolder() const; // .../state/korvane/
     QString path(const QString& name) const { return m_dir.filePath(name); }
     void writeIni(const QByteArray& text) const;
     // COM n names a device that is not there, whatever this machine has at /dev/ttyS0 and the like.
@@ -23,6 +25,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
+    QByteArray m_previousState;
 };
 
 QByteArray readFileBytes(const QString& path);

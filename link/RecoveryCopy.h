@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QFile>
+#include <QString>
+#include <QTimer>
+#include <optional>
+
+class LineStore;
+
+// A copy of the running download's lines in the state folder ($XDG_STATE_HOME/korvane/, by default
+// ~/.local/state/korvane/), so that a crash, a killed process or a flat battery loses nothing. Lines go in
+// whole, as they are stored, and reach the disk at least once a second and at the end of the download.
+// The copy is removed once the lines are saved or the operator gives them up; a copy found at start-up
+// holds a download that was not saved. A copy that cannot be written never stops a download.
+class RecoveryCopy {
+public:
+    static constexpr int kFlushMs = 1000;
+
+    RecoveryCopy();
+
+    static QString path();
+
+    // A download starts, or starts over: the copy begins empty.
+    void restart();
+    // Copies the lines stored since the last call.
+    void catchUp(const LineStore& lines);
+    // Brings what was copied to the disk; an empty copy is removed, as there is nothing to recover.
+    void finish(const LineStore& lines);
+    // The lines were saved or given up.
+    void remove();
+
+    // What an earlier run left unsaved: its whole lines, byte for byte, and when they were written.
+    struct Found {
+        QByteArray lines;
+        int count = 0;
+        QDateTime written;
+    };
+    // Nothing when there is no copy, or one without a whole line (which is then removed).
+    static std::optional<Found> find();
+    // Removes a copy found at start-up.
+    static void discardFound();
+
+private:
+    void flush();
+    void fail(const QString& reason);
+
+    QFile m_file;
+    QTimer m_flushTimer;
+    int m_copied = 0;     // lines of the store in the copy
+    bool m_failed = false; // the copy could not be kept for this download (logged once)
+};
