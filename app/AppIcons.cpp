@@ -100,6 +100,9 @@ namespace AppIcons {
 QIcon application() {
     return drawn(drawController, {16, 24, 32, 48});
 }
+void paintApplication(QPainter& painter) {
+    drawController(painter);
+}
 QIcon serialPort() {
     return drawn(drawPlug, {16, 32});
 }

@@ -64,6 +64,8 @@ Answer DialogOperator::messageBox(const QString& text, int style, const QString&
         buttons << box.addButton(buttonOf(answer));
     }
     box.setDefaultButton(qobject_cast<QPushButton*>(buttons.at(MsgStyle::defaultIndex(style))));
+    // Escape and the close box answer what the style gives a box closed without a button.
+    box.setEscapeButton(buttons.at(answers.indexOf(MsgStyle::closeAnswer(style))));
     box.exec();
     const qsizetype clicked = buttons.indexOf(box.clickedButton());
     return clicked >= 0 ? answers.at(clicked) : MsgStyle::closeAnswer(style);

@@ -1,16 +1,24 @@
 // rm7-download: downloads the log of an RM7 controller over a serial port and saves it as CSV.
 
 #include "ComPort.h"
+#include "CommandLine.h"
 #include "DialogOperator.h"
 #include "MainForm.h"
 #include "Settings.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 int main(int argc, char* argv[]) {
+    // The command line works without a display, so it must decide before any QApplication exists.
+    if (CommandLine::wanted(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        CommandLine::describeApplication();
+        return CommandLine::run(app);
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("rm7-download"));
-    QApplication::setOrganizationName(QStringLiteral("Korvane Instruments"));
+    CommandLine::describeApplication();
 
     // The program's one serial port and its settings, shared by the main window and the port dialog.
     ComPort port;

@@ -13,12 +13,14 @@
 #include "SaveLogs.h"
 #include "Settings.h"
 #include "SimReply.h"
+#include "UnattendedRun.h"
 #include "WindowAccess.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -175,6 +177,24 @@ void benchWindow(int records, bool paced) {
     wait.exec();
     const double wall = double(clock.nsecsElapsed()) / 1e9;
     report({wall, cpuSeconds() - cpu, double(window.link().state.LineCount())});
+}
+
+// The command line's download (no window, no display) from rm7-sim in a process of its own, written to a
+// file as rm7-download --download FILE --quiet does.
+void benchCommandLine() {
+    SimProcess sim(kRecords, false);
+    QTemporaryDir dir;
+    RunRequest request;
+    request.file = dir.filePath(QStringLiteral("run.csv"));
+    request.comNumber = 1;
+    request.quiet = true;
+    UnattendedRun run(request);
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    const int code = run.exec();
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    report({wall, cpuSeconds() - cpu, code == 0 ? double(QFileInfo(request.file).size()) : -1.0});
 }
 
 void benchSave() {
@@ -364,6 +384,7 @@ int runAll() {
     const Figures dispatcher = medianOf(QStringLiteral("dispatcher"), 3);
     const Figures copy = medianOf(QStringLiteral("copy"), 7);
     const Figures window = medianOf(QStringLiteral("window"), 7);
+    const Figures commandLine = medianOf(QStringLiteral("command-line"), 7);
     const Figures paced = medianOf(QStringLiteral("paced"), 1);
     const Figures save = medianOf(QStringLiteral("save"), 5);
     const Figures startup = medianOf(QStringLiteral("startup"), 5);
@@ -387,6 +408,12 @@ int runAll() {
         {QStringLiteral("Window (offscreen), unpaced 10,000 lines, redraw per read"),
          ms(window.wall) + QStringLiteral(" = %1x the copy").arg(window.wall / copy.wall, 0, 'f', 1),
          QStringLiteral("<= 3x the copy"), window},
+        {QStringLiteral("Command line (no display), unpaced 10,000 lines to a file"),
+         commandLine.value == downloadBytes
+             ? ms(commandLine.wall) +
+                   QStringLiteral(" = %1x the copy").arg(commandLine.wall / copy.wall, 0, 'f', 1)
+             : QStringLiteral("failed"),
+         QStringLiteral("<= 3x the copy"), commandLine},
         {QStringLiteral("Paced at 9600 baud, %1 records, wire time %2")
              .arg(kPacedRecords)
              .arg(ms(wireSeconds)),
@@ -451,6 +478,8 @@ int main(int argc, char* argv[]) {
         benchCopy();
     } else if (scenario == u"window") {
         benchWindow(kRecords, false);
+    } else if (scenario == u"command-line") {
+        benchCommandLine();
     } else if (scenario == u"paced") {
         benchWindow(kPacedRecords, true);
     } else if (scenario == u"save") {

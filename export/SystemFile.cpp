@@ -10,8 +10,15 @@
 
 int SystemFile::open(const QString& name) {
     close();
-    m_fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    return m_fd >= 0 ? 0 : errno;
+    // Without O_NONBLOCK a FIFO nobody reads would hold the program in open() for good; with it, the open
+    // fails at once (ENXIO: the device appears to be unavailable). Writing then blocks as usual.
+    m_fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK,
+                  0666);
+    if (m_fd < 0) {
+        return errno;
+    }
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    return 0;
 }
 
 int SystemFile::writeAll(QByteArrayView bytes) {

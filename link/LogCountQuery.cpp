@@ -31,11 +31,15 @@ int HexPairValue(QByteArrayView pair) {
     return 16 * hexDigitValue(pair.front()) + hexDigitValue(pair.back());
 }
 
-void ShowLogCount(Link& link) {
+int receivedLogCount(const Link& link) {
     const QByteArrayView digits =
         QByteArrayView(link.state.RxBuffer)
             .sliced(ControllerWire::kLogCountDigitsAt, ControllerWire::kLogCountDigits);
-    const int count = HexPairValue(digits.first(2)) * 256 + HexPairValue(digits.last(2));
+    return HexPairValue(digits.first(2)) * 256 + HexPairValue(digits.last(2));
+}
+
+void ShowLogCount(Link& link) {
+    const int count = receivedLogCount(link);
     link.display.setPanelText(2, QStringLiteral(" Log Entries: %1").arg(count));
     link.display.setPanelColour(2, PanelColour::Green);
 }

@@ -101,7 +101,7 @@ void ComPort::setSettings(const QString& settings) {
 }
 
 QString ComPort::deviceName() const {
-    return devicePathFor(m_commPort);
+    return m_devicePath.isEmpty() ? devicePathFor(m_commPort) : m_devicePath;
 }
 
 void ComPort::setPortOpen(bool open) {

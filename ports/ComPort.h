@@ -36,8 +36,10 @@ public:
     void discardInput();
     int CommEvent() const { return m_event; }
 
-    // The device that the current CommPort stands for.
+    // The device that the current CommPort stands for, or the device path given instead.
     QString deviceName() const;
+    // A device to open as it is, whatever CommPort says (a command line may name one); empty for none.
+    void setDevicePath(const QString& path) { m_devicePath = path; }
 
 signals:
     void OnComm();
@@ -48,6 +50,7 @@ private:
 
     QSerialPort m_port;
     int m_commPort = 1;
+    QString m_devicePath;
     QString m_settings = QString::fromLatin1(ControllerWire::kLineSettings);
     int m_event = NoEvent;
 };

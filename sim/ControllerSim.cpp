@@ -255,6 +255,12 @@ void ControllerSim::closePty() {
 
 void ControllerSim::hangUp() {
     closePty();
+    // The freed pty number goes to the next program that asks for one; a link left pointing at it would
+    // lead to that program's device. It now names a place of its own folder that never exists.
+    if (!m_linkPath.isEmpty()) {
+        QFile::remove(m_linkPath);
+        QFile::link(m_linkPath + QStringLiteral(".unplugged"), m_linkPath);
+    }
     emit hungUp();
 }
 

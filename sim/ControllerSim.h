@@ -56,7 +56,8 @@ public:
     // leaves in the port.
     void sendNow(const QByteArray& bytes);
 
-    // The device goes away (an adapter pulled out): the pty is closed and its link dangles.
+    // The device goes away (an adapter pulled out): the pty is closed and its link points at a name that
+    // never exists, so a pty handed later to another program is never taken for this device.
     void hangUp();
     // A device comes back on a fresh pty; the link placed earlier is moved to it.
     bool reconnect();

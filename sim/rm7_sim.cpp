@@ -23,10 +23,12 @@ void onStopSignal(int) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rm7-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RM7_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Plays the RM7 controller on a pseudo-terminal."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption records(QStringLiteral("records"),
                                      QStringLiteral("Stored records (0: no logs)."), QStringLiteral("n"),
                                      QStringLiteral("100"));

@@ -1,6 +1,8 @@
 # Installs the Debian packages that building, running and testing need, when any is missing.
 # Sourced by ./run and ./test; rm7_extra names further packages the caller needs.
-rm7_packages=(cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev locales ${rm7_extra[@]+"${rm7_extra[@]}"})
+# The second line is what the package check (tools/check-package.sh) uses.
+rm7_packages=(cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev locales
+  lintian desktop-file-utils appstream dpkg-dev fakeroot file man-db ${rm7_extra[@]+"${rm7_extra[@]}"})
 rm7_missing=()
 for pkg in "${rm7_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || rm7_missing+=("$pkg")

@@ -6,7 +6,7 @@
 TestEnvironment::TestEnvironment()
     : m_previous(qgetenv("XDG_CONFIG_HOME")), m_previousState(qgetenv("XDG_STATE_HOME")) {
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
-    qputenv("XDG_STATE_HOME", m_dir.filePath(QStringLiteral("state")).toLocal8Bit());
+    qputenv("XDG_STATE_HOME", stateHome().toLocal8Bit());
 }
 
 TestEnvironment::~TestEnvironment() {

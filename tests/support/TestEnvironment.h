@@ -3,8 +3,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A settings folder and a state folder of the test's own: XDG_CONFIG_HOME and XDG_STATE_HOME point into a
-// temporary folder for the test's life.
+// A settings folder and a state folder of the test's own: XDG_CONFIG_HOME and XDG_STATE_HOME point into
+// a temporary folder for the test's life.
 class TestEnvironment {
 public:
     TestEnvironment();
@@ -13,6 +13,7 @@ public:
     TestEnvironment& operator=(const TestEnvironment&) = delete;
 
     QString configHome() const { return m_dir.path(); }
+    QString stateHome() const { return m_dir.filePath(QStringLiteral("state")); }
     QString settingsFolder() const; // .../korvane/
     QString iniPath() const;
     QString stateFolder() const; // .../state/korvane/

@@ -1,0 +1,276 @@
+// rm7-download from the command line, run as the real program with no display against the simulator on
+// a pty: exit codes, the file, progress on a pipe and on a terminal, and SIGTERM or SIGINT in the middle.
+
+#include "ComPort.h"
+#include "ControllerSim.h"
+#include "SimReply.h"
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+#include <csignal>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+// Exit codes as the manual page gives them.
+constexpr int kDone = 0;
+constexpr int kUsage = 2;
+constexpr int kPortUnavailable = 3;
+constexpr int kNoLogs = 4;
+constexpr int kSilent = 5;
+constexpr int kFileError = 6;
+
+QStringList folderEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private:
+    // The program with nothing to show a window on, and the test's settings folder.
+    void prepare(QProcess& process) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_env->configHome());
+        process.setProcessEnvironment(environment);
+        process.setProgram(QStringLiteral(RM7_DOWNLOAD));
+    }
+
+    // Runs the program to its end while the simulator answers on this thread's event loop.
+    int run(QProcess& process, const QStringList& arguments) {
+        prepare(process);
+        process.setArguments(arguments);
+        process.start();
+        if (!process.waitForStarted()) {
+            return -1;
+        }
+        QDeadlineTimer deadline(60000);
+        while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            QTest::qWait(10);
+        }
+        return process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit
+                   ? process.exitCode()
+                   : -1;
+    }
+
+    void startSim(ControllerSim& sim) {
+        QVERIFY(sim.start());
+        QVERIFY(sim.placeLink(m_env->settingsFolder(), 3));
+    }
+
+    std::unique_ptr<TestEnvironment> m_env;
+
+private slots:
+    void init() {
+        m_env = std::make_unique<TestEnvironment>();
+        m_env->writeIni("[DEFAULT]\r\nComport= 3\r\n");
+    }
+    void cleanup() { m_env.reset(); }
+
+    void helpAndVersionNeedNoDisplay_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("version") << QStringList{"--version"} << kDone << "rm7-download 1.7\n";
+        QTest::newRow("help") << QStringList{"--help"} << kDone << "--download <file>";
+        QTest::newRow("both commands") << QStringList{"--count", "--download", "x"} << kUsage << "";
+        QTest::newRow("no command") << QStringList{"--quiet"} << kUsage << "";
+        QTest::newRow("unknown option") << QStringList{"--count", "--colour"} << kUsage << "";
+        QTest::newRow("bad port") << QStringList{"--count", "--port", "fast"} << kUsage << "";
+    }
+    void helpAndVersionNeedNoDisplay() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QProcess process;
+        QCOMPARE(run(process, arguments), exitCode);
+        QVERIFY(QString::fromUtf8(process.readAllStandardOutput()).contains(output));
+    }
+
+    // Every way a run can end, with its exit code, what it says and the file it leaves.
+    void outcomes_data() {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("silentAfter");
+        QTest::addColumn<bool>("missingDevice");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QString>("message"); // a pattern of what stderr says
+        QTest::addColumn<bool>("fileMade");
+        const QByteArray none;
+        QTest::newRow("complete download")
+            << 200 << -1 << false << QStringList{"--download", "@/log.csv"} << kDone << none << "" << true;
+        QTest::newRow("to standard output") << 50 << -1 << false << QStringList{"--download", "-"} << kDone
+                                            << SimReply::downloadLines(50).join() << "" << false;
+        QTest::newRow("count") << 300 << -1 << false << QStringList{"--count"} << kDone << QByteArray("300\n")
+                               << "" << false;
+        QTest::newRow("no logs") << 0 << -1 << false << QStringList{"--download", "@/log.csv"} << kNoLogs
+                                 << none << "no log entries" << false;
+        QTest::newRow("silent controller") << 100 << 20 << false << QStringList{"--download", "@/log.csv"}
+                                           << kSilent << none << "no response" << false;
+        QTest::newRow("silent to the count")
+            << 100 << 0 << false << QStringList{"--count"} << kSilent << none << "no response" << false;
+        QTest::newRow("missing port")
+            << 100 << -1 << true << QStringList{"--download", "@/log.csv"} << kPortUnavailable << none
+            << "port not available: .*/ports/com3: " << false;
+        QTest::newRow("file cannot be written")
+            << 100 << -1 << false << QStringList{"--download", "@/no such folder/log.csv"} << kFileError
+            << none << "cannot write" << false;
+    }
+    void outcomes() {
+        QFETCH(int, records);
+        QFETCH(int, silentAfter);
+        QFETCH(bool, missingDevice);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, output);
+        QFETCH(QString, message);
+        QFETCH(bool, fileMade);
+
+        ControllerSim sim(
+            SimOptions{.records = records, .silentAfterLine = silentAfter, .silentAttempts = 99});
+        startSim(sim);
+        if (silentAfter == 0) {
+            sim.options().queryReply = QByteArray();
+        }
+        if (missingDevice) {
+            QFile::remove(m_env->settingsFolder() + QStringLiteral("ports/com3"));
+            m_env->placeMissingDevice(3);
+        }
+        QTemporaryDir out;
+        arguments.replaceInStrings(QStringLiteral("@"), out.path());
+        QProcess process;
+        QCOMPARE(run(process, arguments), exitCode);
+        if (!output.isNull()) {
+            QCOMPARE(process.readAllStandardOutput(), output);
+        }
+        const QString said = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(said.contains(QRegularExpression(message)), qPrintable(said));
+        const QString file = out.filePath(QStringLiteral("log.csv"));
+        QCOMPARE(QFile::exists(file), fileMade);
+        if (fileMade) {
+            QCOMPARE(readFileBytes(file), SimReply::downloadLines(records).join());
+        }
+        // A run that made no file leaves nothing behind either.
+        QCOMPARE(folderEntries(out.path()).size(), fileMade ? 1 : 0);
+    }
+
+    void portGivenAsDevicePath() {
+        ControllerSim sim(SimOptions{.records = 20});
+        QVERIFY(sim.start());
+        m_env->placeMissingDevice(3); // the settings' port is not the one used
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("log.csv"));
+        QProcess process;
+        QCOMPARE(run(process, {"--download", file, "--port", sim.devicePath(), "--quiet"}), kDone);
+        QCOMPARE(readFileBytes(file), SimReply::downloadLines(20).join());
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+    }
+
+    void stopSignalLeavesNoFileAndFreesThePort_data() {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void stopSignalLeavesNoFileAndFreesThePort() {
+        QFETCH(int, signalNumber);
+        ControllerSim sim(SimOptions{.records = 300, .paced = true});
+        startSim(sim);
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("log.csv"));
+        QFile::copy(m_env->iniPath(), file); // a file of the same name from before stays as it was
+        const QByteArray before = readFileBytes(file);
+        QProcess process;
+        prepare(process);
+        process.setArguments({"--download", file});
+        process.start();
+        QByteArray progress;
+        QTRY_VERIFY_WITH_TIMEOUT((progress += process.readAllStandardError()).contains(" of 308 lines"),
+                                 20000);
+        QVERIFY(sim.replyPending());
+        ::kill(pid_t(process.processId()), signalNumber);
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 20000);
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 128 + signalNumber);
+        QCOMPARE(readFileBytes(file), before);
+        QCOMPARE(folderEntries(out.path()), QStringList{"log.csv"});
+        ComPort port;
+        port.setCommPort(3);
+        port.setPortOpen(true);
+        QVERIFY(port.PortOpen());
+    }
+
+    void progressOnAPipeIsPlainLines() {
+        ControllerSim sim(SimOptions{.records = 40, .paced = true});
+        startSim(sim);
+        QTemporaryDir out;
+        QProcess process;
+        QCOMPARE(run(process, {"--download", out.filePath(QStringLiteral("log.csv"))}), kDone);
+        const QStringList lines =
+            QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'));
+        static const QRegularExpression plain(
+            QStringLiteral("^rm7-download: \\d+ of (\\d+|\\?) lines, [\\d.]+ (B|KiB|MiB)/s, [-\\d:]+ left$"));
+        QVERIFY2(lines.size() >= 3, qPrintable(lines.join(QLatin1Char('|'))));
+        QCOMPARE(lines.last(), QString());
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            QVERIFY2(plain.match(lines[i]).hasMatch(), qPrintable(lines[i]));
+        }
+        QVERIFY(!lines.join(QString()).contains(QLatin1Char('\r')));
+        QVERIFY(lines[lines.size() - 2].startsWith(QStringLiteral("rm7-download: 48 of 48 lines")));
+    }
+
+    void progressOnATerminalIsOneRedrawnLine() {
+        ControllerSim sim(SimOptions{.records = 40, .paced = true});
+        startSim(sim);
+        int master = -1;
+        int slave = -1;
+        QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        // Nobody else may open this terminal by its name while the test reads it: a program elsewhere that
+        // retries a vanished pty's old name would write into it (root is exempt from the check).
+        ::ioctl(slave, TIOCEXCL);
+        QByteArray seen;
+        const auto drain = [&] {
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) {
+                seen.append(buffer, n);
+            }
+        };
+        QSocketNotifier notifier(master, QSocketNotifier::Read);
+        connect(&notifier, &QSocketNotifier::activated, this, drain);
+        QTemporaryDir out;
+        QProcess process;
+        process.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+        const int code = run(process, {"--download", out.filePath(QStringLiteral("log.csv"))});
+        ::close(slave);
+        QTRY_VERIFY(seen.endsWith('\n'));
+        drain();
+        ::close(master);
+        QCOMPARE(code, kDone);
+        // Each redraw goes back to the start of the line and clears what is left of it; one line end.
+        const QList<QByteArray> draws = seen.split('\r');
+        QVERIFY2(draws.size() >= 4, seen.constData());
+        QCOMPARE(seen.count('\n'), 1);
+        static const QRegularExpression bar(QStringLiteral(
+            "^\\d+/(\\d+|\\?) lines \\[[#.]{24}\\] [\\d.]+ (B|KiB|MiB)/s, [-\\d:]+ left\\x1b\\[K$"));
+        for (qsizetype i = 1; i + 1 < draws.size(); ++i) {
+            QVERIFY2(bar.match(QString::fromLatin1(draws[i])).hasMatch(), draws[i].constData());
+        }
+        QVERIFY(draws[draws.size() - 2].startsWith("48/48 lines [########################]"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
