@@ -13,6 +13,7 @@
 #include "ReceiveDispatcher.h"
 #include "ResponseWatchdog.h"
 #include "Twips.h"
+#include "WindowAccess.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -102,6 +103,7 @@ MainForm::MainForm(Operator& op, ComPort& port, Settings& settings, QWidget* par
     buildControls();
     buildMenus();
     routeEvents();
+    addWindowAccess(*this, op);
     m_link.PromptSaveLogs = [this] { PromptSaveLogs(); };
     Form_Load();
 }

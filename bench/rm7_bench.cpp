@@ -4,13 +4,17 @@
 #include "ComPort.h"
 #include "CpuTime.h"
 #include "Link.h"
+#include "LogChart.h"
+#include "LogViewer.h"
 #include "MainForm.h"
 #include "QuietOperator.h"
 #include "ReceiveDispatcher.h"
+#include "RecordTableModel.h"
 #include "SaveLogs.h"
 #include "Settings.h"
 #include "SimReply.h"
 #include "UnattendedRun.h"
+#include "WindowAccess.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -31,6 +36,7 @@ namespace {
 
 constexpr int kRecords = 10000;
 constexpr int kPacedRecords = 100;
+constexpr int kStreamRecords = 200000;
 
 long peakKiB() {
     rusage usage{};
@@ -221,6 +227,114 @@ void benchStartUp() {
     report({0, cpuSeconds(), 0});
 }
 
+long residentKiB() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+// Opening the log viewer on a download already stored: the time until its table is on screen, and the
+// memory it adds (value, in KiB).
+void benchViewerOpen(int records) {
+    QuietOperator op;
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
+    window.show();
+    LineStore& store = window.link().state.LogLines;
+    for (const QByteArray& line : SimReply::downloadLines(records)) {
+        store.append(line);
+    }
+    QCoreApplication::processEvents();
+    const long before = residentKiB();
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    LogViewer* viewer = openLogViewer(window, op);
+    QCoreApplication::processEvents(); // laid out and painted
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    const long added = residentKiB() - before;
+    report({wall, cpuSeconds() - cpu, double(added)});
+    delete viewer;
+}
+
+// On a million stored lines: the time from typing into the viewer's Find box to the rows found (value:
+// the rows), or from choosing the chart to its points drawn.
+void benchViewerOnMillion(bool chart) {
+    QuietOperator op;
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
+    window.show();
+    LineStore& store = window.link().state.LogLines;
+    for (const QByteArray& line : SimReply::downloadLines(1000000 - 8)) {
+        store.append(line);
+    }
+    LogViewer* viewer = openLogViewer(window, op);
+    QCoreApplication::processEvents();
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    if (chart) {
+        viewer->tabs()->setCurrentWidget(viewer->chart());
+    } else {
+        viewer->model()->setFilter(QStringLiteral("pump on"));
+    }
+    QCoreApplication::processEvents();
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    report({wall, cpuSeconds() - cpu, double(viewer->model()->rowCount())});
+}
+
+// A download streaming into an open viewer (its table, or its chart): the longest wait of a 10 ms timer
+// (value, in seconds) tells how long the window could not answer.
+enum class Viewer { None, Table, Chart };
+void benchViewerStream(int records, Viewer shown) {
+    SimProcess sim(records, false);
+    QuietOperator op;
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
+    window.show();
+    if (shown != Viewer::None) {
+        LogViewer* viewer = openLogViewer(window, op);
+        if (shown == Viewer::Chart) {
+            viewer->tabs()->setCurrentWidget(viewer->chart());
+        }
+    }
+    QCoreApplication::processEvents();
+    QTimer tick;
+    tick.setInterval(10);
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, sinceTick.nsecsElapsed());
+        sinceTick.restart();
+    });
+    const double cpu = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    window.LoadButton->click();
+    sinceTick.start();
+    tick.start();
+    QEventLoop wait;
+    QObject::connect(&window.link().display, &LinkDisplay::changed, &wait, [&] {
+        if (window.link().display.commandsEnabled()) {
+            wait.quit();
+        }
+    });
+    wait.exec();
+    const double wall = double(clock.nsecsElapsed()) / 1e9;
+    if (window.link().state.LineCount() != records + 8) {
+        QTextStream(stderr) << "rm7-bench: the download brought " << window.link().state.LineCount()
+                            << " lines\n";
+        return;
+    }
+    report({wall, cpuSeconds() - cpu, double(longest) / 1e9});
+}
+
 struct Row {
     QString measure;
     QString figure;
@@ -274,6 +388,13 @@ int runAll() {
     const Figures paced = medianOf(QStringLiteral("paced"), 1);
     const Figures save = medianOf(QStringLiteral("save"), 5);
     const Figures startup = medianOf(QStringLiteral("startup"), 5);
+    const Figures viewer10k = medianOf(QStringLiteral("viewer-10k"), 5);
+    const Figures viewer1m = medianOf(QStringLiteral("viewer-1m"), 3);
+    const Figures find1m = medianOf(QStringLiteral("viewer-find-1m"), 3);
+    const Figures chart1m = medianOf(QStringLiteral("viewer-chart-1m"), 3);
+    const Figures streamAlone = medianOf(QStringLiteral("stream-no-viewer"), 3);
+    const Figures streamTable = medianOf(QStringLiteral("viewer-stream"), 3);
+    const Figures streamChart = medianOf(QStringLiteral("viewer-stream-chart"), 3);
 
     const double downloadBytes = double(download(kRecords).size());
     const double wireSeconds = double(download(kPacedRecords).size()) * 10 / 9600;
@@ -303,6 +424,24 @@ int runAll() {
         {QStringLiteral("Saving 10,000 lines"), ms(save.wall), QStringLiteral("-"), save},
         {QStringLiteral("Start-up to the first window shown"), ms(startup.wall), QStringLiteral("-"),
          startup},
+        {QStringLiteral(
+             "Log viewer opened on 10,000 stored lines (time to its table on screen; memory added)"),
+         ms(viewer10k.wall) + QStringLiteral("; +%1 MB").arg(viewer10k.value / 1024, 0, 'f', 1),
+         QStringLiteral("well under 1 s; little memory"), viewer10k},
+        {QStringLiteral("Log viewer opened on 1,000,000 stored lines (the same)"),
+         ms(viewer1m.wall) + QStringLiteral("; +%1 MB").arg(viewer1m.value / 1024, 0, 'f', 1),
+         QStringLiteral("well under 1 s; little memory"), viewer1m},
+        {QStringLiteral("Find \"pump on\" in 1,000,000 lines (all rows searched)"), ms(find1m.wall),
+         QStringLiteral("-"), find1m},
+        {QStringLiteral("The chart of 1,000,000 lines (4 columns, at most 4,000 points each)"),
+         ms(chart1m.wall), QStringLiteral("-"), chart1m},
+        {QStringLiteral("Unpaced %1 lines, no viewer open: longest gap of a 10 ms timer")
+             .arg(kStreamRecords + 8),
+         ms(streamAlone.value), QStringLiteral("-"), streamAlone},
+        {QStringLiteral("The same into an open viewer's table"), ms(streamTable.value), QStringLiteral("-"),
+         streamTable},
+        {QStringLiteral("The same with the chart shown (redrawn once a second)"), ms(streamChart.value),
+         QStringLiteral("-"), streamChart},
     };
 
     QString table =
@@ -347,6 +486,20 @@ int main(int argc, char* argv[]) {
         benchSave();
     } else if (scenario == u"startup") {
         benchStartUp();
+    } else if (scenario == u"viewer-10k") {
+        benchViewerOpen(10000 - 8);
+    } else if (scenario == u"viewer-1m") {
+        benchViewerOpen(1000000 - 8);
+    } else if (scenario == u"viewer-stream") {
+        benchViewerStream(kStreamRecords, Viewer::Table);
+    } else if (scenario == u"viewer-stream-chart") {
+        benchViewerStream(kStreamRecords, Viewer::Chart);
+    } else if (scenario == u"viewer-find-1m") {
+        benchViewerOnMillion(false);
+    } else if (scenario == u"viewer-chart-1m") {
+        benchViewerOnMillion(true);
+    } else if (scenario == u"stream-no-viewer") {
+        benchViewerStream(kStreamRecords, Viewer::None);
     }
     return 0;
 }

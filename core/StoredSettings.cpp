@@ -1,5 +1,6 @@
 #include "StoredSettings.h"
 
+#include "Logging.h"
 #include "SettingsFile.h"
 
 namespace {
@@ -7,6 +8,8 @@ namespace {
 const QString kSection = QStringLiteral("DEFAULT");
 const QString kComport = QStringLiteral("Comport");
 const QString kPath = QStringLiteral("path");
+const QString kViewerSection = QStringLiteral("VIEWER");
+const QString kDateOrder = QStringLiteral("DateOrder");
 
 } // namespace
 
@@ -30,6 +33,28 @@ QString savePath() {
 
 void writeSavePath(const QString& folder) {
     WriteSetting(kSection, kPath, folder);
+}
+
+DateOrder dateOrder() {
+    const QString value = ReadSetting(kViewerSection, kDateOrder);
+    if (value.compare(u"DMY", Qt::CaseInsensitive) == 0) {
+        return DateOrder::DayFirst;
+    }
+    if (value.compare(u"MDY", Qt::CaseInsensitive) == 0) {
+        return DateOrder::MonthFirst;
+    }
+    if (!value.isEmpty()) {
+        qCWarning(lcSettings) << "DateOrder" << value
+                              << "in [VIEWER] is neither DMY nor MDY: read as no choice";
+    }
+    return DateOrder::Unknown;
+}
+
+void writeDateOrder(DateOrder order) {
+    if (order != DateOrder::Unknown) {
+        WriteSetting(kViewerSection, kDateOrder,
+                     order == DateOrder::DayFirst ? QStringLiteral("DMY") : QStringLiteral("MDY"));
+    }
 }
 
 } // namespace StoredSettings

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "DateOrder.h"
+
 #include <QString>
 
-// The keys of korvane.ini, all in section "DEFAULT", read and written with their types: the COM port
-// under "Comport" and the folder of the last save under "path".
+// The keys of korvane.ini, read and written with their types: in section "DEFAULT" the COM port under
+// "Comport" and the folder of the last save under "path"; in section "VIEWER" the log viewer's reading of
+// dates under "DateOrder".
 namespace StoredSettings {
 
 // The text stored under "Comport", "" when there is none.
@@ -16,6 +19,11 @@ void writePortNumber(int portNumber);
 // The folder of the last saved file, ending in a separator, or "".
 QString savePath();
 void writeSavePath(const QString& folder);
+
+// The operator's answer for dates that read both ways (no day above 12): "DMY" or "MDY"; Unknown while
+// none was given.
+DateOrder dateOrder();
+void writeDateOrder(DateOrder order);
 
 } // namespace StoredSettings
 

@@ -123,19 +123,30 @@ private slots:
     }
 
     void menus() {
-        // The menu bar written out: captions, separators, disabled items and any shortcut.
+        // The menu bar written out: captions (read without their access-key marks), separators, disabled
+        // items and any shortcut; then the access keys themselves.
         QStringList menus;
+        QStringList accessKeys;
         for (const QAction* menu : m_form->menuBar()->actions()) {
             QStringList items;
+            accessKeys << menu->text();
             for (const QAction* item : menu->menu()->actions()) {
-                items << (item->isSeparator() ? QStringLiteral("-") : item->text()) +
+                const QString shortcut = item->shortcut().toString();
+                items << (item->isSeparator() ? QStringLiteral("-") : QString(item->text()).remove(u'&')) +
                              (item->isEnabled() ? QString() : QStringLiteral(" (off)")) +
-                             item->shortcut().toString();
+                             (shortcut.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(shortcut));
+                if (!item->isSeparator()) {
+                    accessKeys << item->text();
+                }
             }
-            menus << menu->text() + QStringLiteral(": ") + items.join(QStringLiteral(", "));
+            menus << QString(menu->text()).remove(u'&') + QStringLiteral(": ") +
+                         items.join(QStringLiteral(", "));
         }
-        QCOMPARE(menus, QStringList({"File: Save (off), -, Exit", "Tools: Download, COM Port Selection",
-                                     "Help: About"}));
+        QCOMPARE(menus, QStringList({"File: Save (off) [Ctrl+S], -, Exit [Ctrl+Q]",
+                                     "Tools: Download, COM Port Selection, Log Viewer [Ctrl+L]",
+                                     "Help: About [F1]"}));
+        QCOMPARE(accessKeys, QStringList({"&File", "&Save", "E&xit", "&Tools", "&Download",
+                                          "&COM Port Selection", "&Log Viewer", "&Help", "&About"}));
         QCOMPARE(m_form->findChild<QAction*>(QStringLiteral("SetupComs")), m_form->SetupComs);
     }
 

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+class LineStore;
+class LinkDisplay;
+class LogChart;
+class Operator;
+class QLineEdit;
+class QPlainTextEdit;
+class QTabWidget;
+class QTableView;
+class RecordTableModel;
+
+// The log viewer: a window beside the main window over the lines of the current (or last) download,
+// live while it runs. Its table shows the header lines above one row per record, finds as you type,
+// copies the chosen rows as CSV text and jumps to the first or last row; its chart plots the readings.
+class LogViewer : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kFilterDelayMs = 150;
+    // Rows arriving during a download are added at most this often: a table drawn a few times a second
+    // keeps up with the eye, and the download keeps its speed.
+    static constexpr int kRowsEveryMs = 100;
+
+    LogViewer(const LineStore& store, const LinkDisplay& display, Operator& op, QWidget* parent = nullptr);
+
+    RecordTableModel* model() const { return m_model; }
+    QTableView* table() const { return m_table; }
+    QLineEdit* filter() const { return m_filter; }
+    QPlainTextEdit* header() const { return m_header; }
+    QTabWidget* tabs() const { return m_tabs; }
+    LogChart* chart() const { return m_chart; }
+
+    // The chosen rows' lines as they arrived, on the clipboard as text.
+    void copyRows();
+    void goToFirst();
+    void goToLast();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showTitles();
+    void markOtherLines();
+    void rowsArrived(int first, int last);
+
+    RecordTableModel* m_model;
+    QTabWidget* m_tabs;
+    QPlainTextEdit* m_header;
+    QLineEdit* m_filter;
+    QTableView* m_table;
+    LogChart* m_chart;
+    QTimer m_filterDelay;
+};

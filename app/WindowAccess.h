@@ -1,0 +1,14 @@
+#pragma once
+
+class LogViewer;
+class MainForm;
+class Operator;
+
+// What makes the main window usable from the keyboard and by screen readers, and what opens the log
+// viewer: access keys on the menus and their items, Ctrl+S, Ctrl+Q, F1 and Ctrl+L; names for the log box,
+// the progress bar and the status panels, and their changes told at a listenable rate; a panel whose text
+// does not fit shows it whole as its tool tip; Tools > Log Viewer.
+void addWindowAccess(MainForm& form, Operator& op);
+
+// The window's log viewer, made on first use and shown.
+LogViewer* openLogViewer(MainForm& form, Operator& op);
