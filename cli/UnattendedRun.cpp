@@ -159,12 +159,14 @@ int UnattendedRun::writeDownload() {
             complain(QStringLiteral("cannot write to standard output: %1").arg(out.errorString()));
             return ExitCode::kFileError;
         }
+        m_link.recovery.remove();
         return ExitCode::kDone;
     }
     if (m_output->write(bytes.data(), bytes.size()) != bytes.size() || !m_output->commit()) {
         complain(QStringLiteral("cannot write %1: %2").arg(m_request.file, m_output->errorString()));
         return ExitCode::kFileError;
     }
+    m_link.recovery.remove(); // saved: nothing left to recover
     qCInfo(lcExport) << "saved" << m_link.state.LineCount() << "lines to" << m_request.file;
     return ExitCode::kDone;
 }

@@ -49,6 +49,6 @@ private:
 
     QFile m_file;
     QTimer m_flushTimer;
-    int m_copied = 0;     // lines of the store in the copy
+    int m_copied = 0;      // lines of the store in the copy
     bool m_failed = false; // the copy could not be kept for this download (logged once)
 };

@@ -11,9 +11,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QToolButton>
 #include <QtTest>
+#include <csignal>
 
 Q_DECLARE_METATYPE(Answer)
 
@@ -368,6 +371,52 @@ private slots:
         QCOMPARE(QFile::exists(copy), kept);
         w->form->Form_Activate(); // asked once, at the first activation
         QCOMPARE(w->op.questions.size(), 1);
+    }
+
+    // A real rm7-download, downloading from the command line, is killed outright mid-download: its
+    // recovery copy holds the whole lines it had received (none invented, none lost that reached the disk)
+    // and the window's next start offers them and saves them byte for byte.
+    void killedDownloadIsRecoveredAtTheNextStart() {
+        QVERIFY(w->startSim({.records = 300, .paced = true}));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), w->env.configHome());
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), w->env.stateHome());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(RM7_DOWNLOAD), {"--download", w->env.path(QStringLiteral("never.csv"))});
+        // Once 50 lines are in, a flush of the copy is due within a second.
+        const QRegularExpression progress(QStringLiteral("(\\d+) of 308 lines"));
+        int received = 0;
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                said += process.readAllStandardError();
+                const auto matches = progress.globalMatch(QString::fromLatin1(said));
+                for (auto it = matches; it.hasNext();) {
+                    received = it.next().captured(1).toInt();
+                }
+                return received >= 50;
+            }(),
+            20000);
+        QTest::qWait(1200);
+        ::kill(pid_t(process.processId()), SIGKILL);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QVERIFY(!QFile::exists(w->env.path(QStringLiteral("never.csv"))));
+
+        const QByteArray copy = readFileBytes(w->env.stateFolder() + QStringLiteral("recovery.csv"));
+        const int lines = int(copy.count('\n'));
+        QVERIFY2(lines >= 50, qPrintable(QStringLiteral("only %1 lines in the copy").arg(lines)));
+        QVERIFY(copy.endsWith('\n'));
+        QCOMPARE(copy, SimReply::downloadLines(300).mid(0, lines).join());
+
+        const QString name = w->env.path(QStringLiteral("recovered.csv"));
+        w->op.answers = {Answer::Yes};
+        w->op.saveFiles = {name};
+        QVERIFY(w->openWindow());
+        w->form->Form_Activate();
+        QVERIFY(w->op.texts().value(0).startsWith(QStringLiteral("%1 lines downloaded on ").arg(lines)));
+        QCOMPARE(readFileBytes(name), copy);
     }
 
     void startUp() {

@@ -44,6 +44,7 @@ private:
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_env->configHome());
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), m_env->stateHome());
         process.setProcessEnvironment(environment);
         process.setProgram(QStringLiteral(RM7_DOWNLOAD));
     }
@@ -165,6 +166,10 @@ private slots:
         }
         // A run that made no file leaves nothing behind either.
         QCOMPARE(folderEntries(out.path()).size(), fileMade ? 1 : 0);
+        // Saved lines need no recovery copy.
+        if (exitCode == kDone) {
+            QVERIFY(!QFile::exists(m_env->stateHome() + QStringLiteral("/korvane/recovery.csv")));
+        }
     }
 
     void portGivenAsDevicePath() {

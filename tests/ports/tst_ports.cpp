@@ -97,13 +97,14 @@ private slots:
             for (int i = 0; i < 30 && !done; ++i) {
                 QThread::msleep(100);
             }
-            if (done) {
-                return;
-            }
-            unblocked = true;
-            const int fd = ::open(QFile::encodeName(m_env->iniPath()).constData(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0) {
-                ::close(fd);
+            // Every reader that blocks on the FIFO from then on is set free too, until the test is through.
+            while (!done) {
+                unblocked = true;
+                const int fd = ::open(QFile::encodeName(m_env->iniPath()).constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    ::close(fd);
+                }
+                QThread::msleep(20);
             }
         });
         Settings settings;
