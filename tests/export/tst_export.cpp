@@ -1,5 +1,6 @@
 // Saving to real files: the bytes written, the remembered folder and every failure path.
 
+#include "ChildReport.h"
 #include "FileErrors.h"
 #include "SaveLogs.h"
 #include "ScriptedOperator.h"
@@ -33,32 +34,14 @@ LogSource sourceOf(const QByteArrayList& lines) {
 // file size limit); returns the child's answer: the save's result, then what the operator was told.
 QByteArray saveInChild(const std::function<void()>& prepare, const QByteArrayList& lines,
                        const QString& name) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) {
-        return {};
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeFds[0]);
+    return reportFromChild([&] {
         prepare();
         ScriptedOperator op;
         op.saveFiles = {name};
         Settings settings;
         const SaveResult result = SaveLogs(sourceOf(lines), settings, op);
-        const QByteArray report = QByteArray::number(int(result)) + '|' + op.texts().join(u'|').toUtf8();
-        [[maybe_unused]] const auto written = ::write(pipeFds[1], report.constData(), size_t(report.size()));
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    QByteArray report;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
-        report.append(buffer, n);
-    }
-    ::close(pipeFds[0]);
-    ::waitpid(pid, nullptr, 0);
-    return report;
+        return QByteArray::number(int(result)) + '|' + op.texts().join(u'|').toUtf8();
+    });
 }
 
 } // namespace
@@ -121,7 +104,7 @@ private slots:
         // Root writes anywhere, so the save runs as an unprivileged user.
         const QByteArray report = saveInChild(
             [] {
-                if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+                if (!becomeUnprivileged()) {
                     ::_exit(1);
                 }
             },

@@ -1,5 +1,6 @@
 // The serial port against the controller simulator on a real pseudo-terminal.
 
+#include "ChildReport.h"
 #include "ComPort.h"
 #include "ControllerSim.h"
 #include "PortError.h"
@@ -20,43 +21,6 @@
 
 namespace {
 
-// Opens COM n in a child process that runs as an unprivileged user (root opens every device, and is let
-// past a port held for one program alone); returns what the opening gave: its cause and reason.
-QByteArray openAsUserInChild(int number) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) {
-        return {};
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeFds[0]);
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-            ::_exit(1);
-        }
-        QByteArray report = "opened";
-        try {
-            ComPort port;
-            port.setCommPort(number);
-            port.setSettings(QStringLiteral("9600,n,8,1"));
-            port.setPortOpen(true);
-        } catch (const PortError& error) {
-            report = QByteArray::number(int(error.cause())) + '|' + error.reason().toUtf8();
-        }
-        [[maybe_unused]] const auto written = ::write(pipeFds[1], report.constData(), size_t(report.size()));
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    QByteArray report;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
-        report.append(buffer, n);
-    }
-    ::close(pipeFds[0]);
-    ::waitpid(pid, nullptr, 0);
-    return report;
-}
-
 QByteArray openHere(ComPort& port, int number) {
     try {
         port.setCommPort(number);
@@ -66,6 +30,18 @@ QByteArray openHere(ComPort& port, int number) {
         return QByteArray::number(int(error.cause())) + '|' + error.reason().toUtf8();
     }
     return "opened";
+}
+
+// Opens COM n in a child process that runs as an unprivileged user (root opens every device, and is let
+// past a port held for one program alone); returns what the opening gave: its cause and reason.
+QByteArray openAsUserInChild(int number) {
+    return reportFromChild([number]() -> QByteArray {
+        if (!becomeUnprivileged()) {
+            return "not unprivileged";
+        }
+        ComPort port;
+        return openHere(port, number);
+    });
 }
 
 QByteArray failed(PortError::Cause cause, const QString& reason) {
