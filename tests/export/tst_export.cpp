@@ -11,7 +11,6 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
