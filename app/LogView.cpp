@@ -26,7 +26,7 @@ LogView::LogView(QWidget* parent) : QFrame(parent) {
     setBackgroundRole(QPalette::Base);
     setAttribute(Qt::WA_OpaquePaintEvent); // it paints every pixel itself: nothing behind it is redrawn
     m_repaint.setSingleShot(true);
-    m_repaint.setInterval(kRepaintMs);
+    m_repaint.setInterval(0);
     connect(&m_repaint, &QTimer::timeout, this, &LogView::catchUp);
 }
 

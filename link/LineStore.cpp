@@ -1,5 +1,19 @@
 #include "LineStore.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace {
+
+// The next capacity for at least `needed`: an eighth more, so a store of many short lines keeps about
+// an eighth of its size spare, where doubling would keep up to as much again.
+qsizetype grownCapacity(qsizetype needed, qsizetype least) {
+    return std::max(needed + needed / 8, least);
+}
+
+} // namespace
+
 QByteArrayView LineStore::line(int number) const {
     return lines(number, number);
 }
@@ -13,11 +27,32 @@ QByteArrayView LineStore::lines(int first, int last) const {
 }
 
 void LineStore::append(QByteArrayView line) {
+    const qsizetype needed = m_bytes.size() + line.size();
+    if (needed > m_bytes.capacity() || !m_bytes.isDetached()) {
+        m_bytes.reserve(grownCapacity(needed, 4096));
+    }
     m_bytes.append(line);
+    if (m_ends.size() == m_ends.capacity()) {
+        m_ends.reserve(size_t(grownCapacity(qsizetype(m_ends.size()) + 1, 512)));
+    }
     m_ends.push_back(m_bytes.size());
 }
 
 void LineStore::clear() {
+    const bool large = m_bytes.capacity() + qsizetype(m_ends.capacity() * sizeof(qsizetype)) > 1 << 20;
     m_bytes = QByteArray();
     m_ends = {};
+#ifdef __GLIBC__
+    // The C library keeps freed memory below its threshold for reuse; after a long download that is
+    // megabytes the program may never need again.
+    if (large) {
+        malloc_trim(0);
+    }
+#else
+    Q_UNUSED(large);
+#endif
+}
+
+qsizetype LineStore::capacityBytes() const {
+    return m_bytes.capacity() + qsizetype(m_ends.capacity() * sizeof(qsizetype));
 }

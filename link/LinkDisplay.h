@@ -4,19 +4,26 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <array>
 
 enum class PanelColour { Menu, ButtonFace, Red, Green };
 
 // What the controller link shows in the main window: the five status panels, the log box, the progress
-// bar and which commands are offered. The window draws it whenever it reports a change; changes made
-// while it is held are reported once, when the last hold is released.
+// bar and which commands are offered. The window draws it whenever it reports a change. Changes made
+// while it is held (a read from the port) are reported once, when the last hold is released; the log box
+// and the progress bar, which a download changes with every line, are then reported at most every
+// kPublishMs, as no eye follows faster, while every other change is reported at once.
 class LinkDisplay : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int kPanels = 5;
+    static constexpr int kPublishMs = 50;
+
+    LinkDisplay();
 
     const QString& panelText(int index) const { return m_panels.at(size_t(index)).text; }
     PanelColour panelColour(int index) const { return m_panels.at(size_t(index)).colour; }
@@ -57,6 +64,7 @@ private:
         PanelColour colour = PanelColour::Menu;
     };
     void touch();
+    void touchOften();
 
     std::array<Panel, kPanels> m_panels;
     mutable QByteArray m_logText;
@@ -69,6 +77,9 @@ private:
     bool m_saveEnabled = false;
     int m_holds = 0;
     bool m_dirty = false;
+    bool m_urgent = false; // a pending change that is not the log box or the progress bar
+    QTimer m_publishLater;
+    QElapsedTimer m_sincePublish;
 };
 
 // Holds a display for one scope, e.g. one read from the port.
