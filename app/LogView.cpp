@@ -81,7 +81,9 @@ void LogView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Base));
     painter.end();
-    QFrame::paintEvent(event);
+    if (!contentsRect().contains(event->rect())) {
+        QFrame::paintEvent(event); // the frame, unless only lines inside it are new
+    }
 
     painter.begin(this);
     const QRect area = textArea();

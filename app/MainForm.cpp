@@ -346,6 +346,18 @@ void MainForm::resizeEvent(QResizeEvent* event) {
 void MainForm::showDisplay() {
     const LinkDisplay& display = m_link.display;
     // Only what changed is touched: a download redraws many times a second.
+    if (display.logRevision() != m_shownLogRevision) {
+        m_shownLogRevision = display.logRevision();
+        // The controller's CR LF line ends become the box's line breaks.
+        QString text = QString::fromLatin1(display.logText());
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        LogText->setPlainText(text);
+    }
+    LoadProgress->setValue(display.progress());
+    if (display.statusRevision() == m_shownStatusRevision) {
+        return;
+    }
+    m_shownStatusRevision = display.statusRevision();
     for (int i = 0; i < LinkDisplay::kPanels; ++i) {
         QLineEdit* panel = StatusPanel.at(size_t(i));
         if (panel->text() != display.panelText(i)) {
@@ -361,14 +373,6 @@ void MainForm::showDisplay() {
             panel->setPalette(palette);
         }
     }
-    if (display.logRevision() != m_shownLogRevision) {
-        m_shownLogRevision = display.logRevision();
-        // The controller's CR LF line ends become the box's line breaks.
-        QString text = QString::fromLatin1(display.logText());
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        LogText->setPlainText(text);
-    }
-    LoadProgress->setValue(display.progress());
     LoadButton->setEnabled(display.commandsEnabled());
     ConnectMenu->setEnabled(display.commandsEnabled());
     SelComs->setEnabled(display.commandsEnabled());

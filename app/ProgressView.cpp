@@ -1,5 +1,6 @@
 #include "ProgressView.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 ProgressView::ProgressView(QWidget* parent) : QFrame(parent) {
@@ -18,15 +19,17 @@ void ProgressView::setValue(int value) {
     value = std::clamp(value, m_minimum, m_maximum);
     if (value != m_value) {
         m_value = value;
-        update();
+        update(contentsRect()); // the frame stays as it is
     }
 }
 
 void ProgressView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
+    painter.fillRect(event->rect(), palette().color(QPalette::Base));
     painter.end();
-    QFrame::paintEvent(event);
+    if (!contentsRect().contains(event->rect())) {
+        QFrame::paintEvent(event);
+    }
     painter.begin(this);
     const QRect area = contentsRect().adjusted(2, 2, -2, -2);
     const int span = m_maximum - m_minimum;

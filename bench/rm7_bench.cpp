@@ -225,8 +225,11 @@ DownloadRun downloadThroughWindow(MainForm& window, bool watchGap) {
                          }
                      });
     QEventLoop wait;
+    bool running = false;
     QObject::connect(&window.link().display, &LinkDisplay::changed, &wait, [&] {
-        if (started && run.done == 0 && window.link().display.commandsEnabled()) {
+        if (!window.link().display.commandsEnabled()) {
+            running = started;
+        } else if (running && run.done == 0) {
             run.done = seconds(clock);
             paints.pending = true; // the clock runs at least until the completion is through
             QTimer::singleShot(300, &wait, &QEventLoop::quit);

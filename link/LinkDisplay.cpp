@@ -81,6 +81,7 @@ void LinkDisplay::publish() {
 }
 
 void LinkDisplay::touch() {
+    ++m_statusRevision;
     m_urgent = true;
     touchOften();
 }

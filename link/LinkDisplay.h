@@ -21,7 +21,7 @@ class LinkDisplay : public QObject {
 
 public:
     static constexpr int kPanels = 5;
-    static constexpr int kPublishMs = 50;
+    static constexpr int kPublishMs = 40;
 
     LinkDisplay();
 
@@ -39,6 +39,8 @@ public:
     void showLines(const LineStore& store, int first, int last);
     // Raised by every change of the log box's text, so a view redraws it only when needed.
     quint64 logRevision() const { return m_logRevision; }
+    // Raised by every change of the panels and the commands offered.
+    quint64 statusRevision() const { return m_statusRevision; }
 
     int progress() const { return m_progress; }
     void setProgress(int percent);
@@ -72,6 +74,7 @@ private:
     int m_firstLine = 0;
     int m_lastLine = 0;
     quint64 m_logRevision = 0;
+    quint64 m_statusRevision = 0;
     int m_progress = 0;
     bool m_commandsEnabled = true;
     bool m_saveEnabled = false;

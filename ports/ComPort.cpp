@@ -9,6 +9,10 @@
 
 namespace {
 
+// A read this small after a pause this long means the bytes trickle in: the port may rest.
+constexpr qsizetype kSmallRead = 256;
+constexpr int kTrickleGapMs = 5;
+
 struct LineSettings {
     qint32 baud;
     QSerialPort::Parity parity;
@@ -82,8 +86,46 @@ PortError::Cause causeOf(QSerialPort::SerialPortError error) {
 } // namespace
 
 ComPort::ComPort(QObject* parent) : QObject(parent) {
-    connect(&m_port, &QSerialPort::readyRead, this, [this] { raise(Receive); });
+    connect(&m_port, &QSerialPort::readyRead, this, &ComPort::onReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &ComPort::onError);
+    m_rest.setSingleShot(true);
+    m_rest.setInterval(kRestMs);
+    connect(&m_rest, &QTimer::timeout, this, [this] {
+        watchForInput(true);
+        if (m_port.isOpen() && m_port.bytesAvailable() > 0) {
+            onReadyRead(); // read from the device meanwhile: no notice will come for these
+        }
+    });
+}
+
+void ComPort::onReadyRead() {
+    if (m_rest.isActive()) {
+        return; // read when the rest is over
+    }
+    const bool trickling = m_sinceRead.isValid() && m_sinceRead.elapsed() >= kTrickleGapMs;
+    m_lastRead = 0;
+    raise(Receive);
+    m_sinceRead.start();
+    if (trickling && m_lastRead > 0 && m_lastRead < kSmallRead && m_port.isOpen()) {
+        watchForInput(false);
+        m_rest.start();
+    }
+}
+
+// The serial port watches its device through a notifier of its own; while it is off, bytes wait in the
+// system's buffer and nothing wakes the program. Where the notifier cannot be found, the port never rests.
+void ComPort::watchForInput(bool watch) {
+    if (m_readNotifier.isNull()) {
+        const auto notifiers = m_port.findChildren<QSocketNotifier*>();
+        for (QSocketNotifier* notifier : notifiers) {
+            if (notifier->type() == QSocketNotifier::Read) {
+                m_readNotifier = notifier;
+            }
+        }
+    }
+    if (!m_readNotifier.isNull()) {
+        m_readNotifier->setEnabled(watch);
+    }
 }
 
 void ComPort::setCommPort(int number) {
@@ -106,6 +148,7 @@ QString ComPort::deviceName() const {
 
 void ComPort::setPortOpen(bool open) {
     if (!open) {
+        m_rest.stop();
         m_port.close();
         return;
     }
@@ -143,7 +186,9 @@ void ComPort::Output(QByteArrayView bytes) {
 }
 
 QByteArray ComPort::Input() {
-    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+    QByteArray bytes = m_port.isOpen() ? m_port.readAll() : QByteArray();
+    m_lastRead += bytes.size();
+    return bytes;
 }
 
 void ComPort::discardInput() {
@@ -167,6 +212,7 @@ void ComPort::onError(QSerialPort::SerialPortError error) {
     if (deviceLost && m_port.isOpen()) {
         qCWarning(lcPort) << "COM" << m_commPort << '(' << m_port.portName()
                           << ") went away:" << m_port.errorString();
+        m_rest.stop();
         m_port.close();
         raise(HangUp);
     }
