@@ -41,7 +41,8 @@ void LineStore::append(QByteArrayView line) {
 void LineStore::clear() {
     const bool large = m_bytes.capacity() + qsizetype(m_ends.capacity() * sizeof(qsizetype)) > 1 << 20;
     m_bytes = QByteArray();
-    m_ends = {};
+    std::vector<qsizetype>().swap(m_ends); // assigning {} would keep the capacity
+
 #ifdef __GLIBC__
     // The C library keeps freed memory below its threshold for reuse; after a long download that is
     // megabytes the program may never need again.

@@ -285,8 +285,24 @@ private slots:
         QCOMPARE(store.lines(1, 5001).toByteArray(), all + "more\r\n");
         store.clear();
         QCOMPARE(store.count(), 0);
+        QCOMPARE(store.capacityBytes(), 0); // cleared means given back
         QCOMPARE(shared.first(ends.back()), all);
         QCOMPARE(ends.size(), size_t(5000));
+    }
+
+    // A long download of short lines costs at most 16 bytes a line beyond the lines' bytes.
+    void storeCostsLittleMoreThanItsBytes() {
+        LineStore store;
+        qsizetype bytes = 0;
+        for (int k = 1; k <= 200'000; ++k) {
+            const QByteArray line = "01/11/2026,08:00," + QByteArray::number(k) + "\r\n";
+            store.append(line);
+            bytes += line.size();
+            if (k % 9973 == 0) {
+                QVERIFY2(store.capacityBytes() <= bytes + 16 * qsizetype(k) + 8192,
+                         qPrintable(QStringLiteral("%1 bytes held for %2").arg(store.capacityBytes()).arg(bytes)));
+            }
+        }
     }
 
     void watchdogCountsCompletedLines() {
