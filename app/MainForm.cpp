@@ -317,12 +317,12 @@ void MainForm::PromptSaveLogs() {
 
 SaveResult MainForm::SaveLogs() {
     const LinkState& state = m_link.state;
-    const LogSource source{[&state] { return state.LineCount(); },
-                           [&state](int k) { return state.LogLines.line(k); },
-                           [&state](int count) {
-                               const auto& ends = state.LogLines.ends();
-                               return LineBytes{state.LogLines.sharedBytes(), {ends.begin(), ends.begin() + count}};
-                           }};
+    const LogSource source{
+        [&state] { return state.LineCount(); }, [&state](int k) { return state.LogLines.line(k); },
+        [&state](int count) {
+            const auto& ends = state.LogLines.ends();
+            return LineBytes{state.LogLines.sharedBytes(), {ends.begin(), ends.begin() + count}};
+        }};
     const SaveResult result = ::SaveLogs(source, m_settings, m_op);
     if (result == SaveResult::Saved) {
         m_link.state.LogsSaved = 1;

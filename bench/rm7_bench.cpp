@@ -95,7 +95,8 @@ void benchDispatcher() {
         }
     }
     const double wall = seconds(clock);
-    report({{"wall", wall}, {"cpu", cpuSeconds() - cpu}, {"value", double(bytes.size()) * rounds / wall / 1e6}});
+    report(
+        {{"wall", wall}, {"cpu", cpuSeconds() - cpu}, {"value", double(bytes.size()) * rounds / wall / 1e6}});
 }
 
 // rm7-sim in a process of its own, its pty linked as COM 1 in a fresh settings folder.
@@ -327,10 +328,8 @@ void benchSaveMillion() {
         QTimer::singleShot(50, &loop, &QEventLoop::quit);
     });
     loop.exec();
-    report({{"wall", wall},
-            {"cpu", cpu},
-            {"gap", gap.longest},
-            {"bytes", double(QFileInfo(op.saveAs).size())}});
+    report(
+        {{"wall", wall}, {"cpu", cpu}, {"gap", gap.longest}, {"bytes", double(QFileInfo(op.saveAs).size())}});
 }
 
 void benchStartUp() {
@@ -419,7 +418,9 @@ struct Row {
 
 int runAll(const Options& o) {
     const int builds = int(o.builds.size());
-    auto wanted = [&](const char* group) { return o.only.isEmpty() || o.only.contains(QLatin1String(group)); };
+    auto wanted = [&](const char* group) {
+        return o.only.isEmpty() || o.only.contains(QLatin1String(group));
+    };
     QList<Row> rows;
     auto row = [&](const QString& measure, const QString& target, double scale, int decimals,
                    const QString& unit) -> Row& {
@@ -440,30 +441,40 @@ int runAll(const Options& o) {
     if (wanted("dispatcher")) {
         Row& r = row(QStringLiteral("Dispatcher alone, 10,000-line download in memory"),
                      QStringLiteral(">= 50 MB/s"), 1, 0, QStringLiteral(" MB/s"));
-        rounds(3, [&](int b) { r.perBuild[b].add(runScenario(o.builds[b], QStringLiteral("dispatcher"), o.platform)[QStringLiteral("value")]); });
+        rounds(3, [&](int b) {
+            r.perBuild[b].add(
+                runScenario(o.builds[b], QStringLiteral("dispatcher"), o.platform)[QStringLiteral("value")]);
+        });
     }
     if (wanted("window")) {
         rows.append({QStringLiteral("Plain copy of the 10,000-line download from the simulator's pty"),
-                      QStringLiteral("(the host's limit)"), 1000, 2, QStringLiteral(" ms"), QList<Series>(builds)});
-        rows.append({QStringLiteral("Window (%1), unpaced 10,000 lines, to idle after its last paint").arg(tag),
-                      QStringLiteral("-"), 1000, 2, QStringLiteral(" ms"), QList<Series>(builds)});
+                     QStringLiteral("(the host's limit)"), 1000, 2, QStringLiteral(" ms"),
+                     QList<Series>(builds)});
+        rows.append(
+            {QStringLiteral("Window (%1), unpaced 10,000 lines, to idle after its last paint").arg(tag),
+             QStringLiteral("-"), 1000, 2, QStringLiteral(" ms"), QList<Series>(builds)});
         rows.append({QStringLiteral("Window / copy, paired runs (copy and window alternating)"),
-                      QStringLiteral("<= 2x"), 1, 2, QStringLiteral("x"), QList<Series>(builds)});
+                     QStringLiteral("<= 2x"), 1, 2, QStringLiteral("x"), QList<Series>(builds)});
         const qsizetype at = rows.size() - 3;
         rounds(o.runs, [&](int b) {
-            const double copy = runScenario(o.builds[b], QStringLiteral("copy"), o.platform)[QStringLiteral("wall")];
-            const double window = runScenario(o.builds[b], QStringLiteral("window"), o.platform)[QStringLiteral("wall")];
+            const double copy =
+                runScenario(o.builds[b], QStringLiteral("copy"), o.platform)[QStringLiteral("wall")];
+            const double window =
+                runScenario(o.builds[b], QStringLiteral("window"), o.platform)[QStringLiteral("wall")];
             rows[at].perBuild[b].add(copy);
             rows[at + 1].perBuild[b].add(window);
             rows[at + 2].perBuild[b].add(copy > 0 ? window / copy : 0);
         });
     }
     if (wanted("paced")) {
-        rows.append({QStringLiteral("Paced at 9600 baud (%1), %2 records: CPU of one core").arg(tag).arg(kPacedRecords),
-                      QStringLiteral("< 1%"), 100, 2, QStringLiteral("%"), QList<Series>(builds)});
-        rows.append({QStringLiteral("Paced: completion after the wire time (%1 ms)").arg(wireSeconds * 1000, 0, 'f', 0),
-                      QStringLiteral("<= 1% + 100 ms (%1 ms)").arg(wireSeconds * 10 + 100, 0, 'f', 0), 1000, 1,
-                      QStringLiteral(" ms"), QList<Series>(builds)});
+        rows.append({QStringLiteral("Paced at 9600 baud (%1), %2 records: CPU of one core")
+                         .arg(tag)
+                         .arg(kPacedRecords),
+                     QStringLiteral("< 1%"), 100, 2, QStringLiteral("%"), QList<Series>(builds)});
+        rows.append({QStringLiteral("Paced: completion after the wire time (%1 ms)")
+                         .arg(wireSeconds * 1000, 0, 'f', 0),
+                     QStringLiteral("<= 1% + 100 ms (%1 ms)").arg(wireSeconds * 10 + 100, 0, 'f', 0), 1000, 1,
+                     QStringLiteral(" ms"), QList<Series>(builds)});
         const qsizetype at = rows.size() - 2;
         rounds(o.pacedRuns, [&](int b) {
             const Values v = runScenario(o.builds[b], QStringLiteral("paced"), o.platform);
@@ -472,10 +483,10 @@ int runAll(const Options& o) {
         });
     }
     if (wanted("save")) {
-        rows.append({QStringLiteral("Saving 1,000,000 lines through the window"), QStringLiteral("< 500 ms"), 1000, 0,
-                      QStringLiteral(" ms"), QList<Series>(builds)});
+        rows.append({QStringLiteral("Saving 1,000,000 lines through the window"), QStringLiteral("< 500 ms"),
+                     1000, 0, QStringLiteral(" ms"), QList<Series>(builds)});
         rows.append({QStringLiteral("Saving 1,000,000 lines: longest gap of a 10 ms timer"),
-                      QStringLiteral("< 100 ms"), 1000, 0, QStringLiteral(" ms"), QList<Series>(builds)});
+                     QStringLiteral("< 100 ms"), 1000, 0, QStringLiteral(" ms"), QList<Series>(builds)});
         const qsizetype at = rows.size() - 2;
         rounds(o.runs, [&](int b) {
             const Values v = runScenario(o.builds[b], QStringLiteral("save1m"), o.platform);
@@ -485,13 +496,14 @@ int runAll(const Options& o) {
     }
     if (wanted("million")) {
         rows.append({QStringLiteral("1,000,000 lines unpaced through the window"), QStringLiteral("-"), 1, 2,
-                      QStringLiteral(" s"), QList<Series>(builds)});
-        rows.append({QStringLiteral("1,000,000 lines: longest gap of a 10 ms timer"), QStringLiteral("< 50 ms"), 1000,
-                      0, QStringLiteral(" ms"), QList<Series>(builds)});
+                     QStringLiteral(" s"), QList<Series>(builds)});
+        rows.append({QStringLiteral("1,000,000 lines: longest gap of a 10 ms timer"),
+                     QStringLiteral("< 50 ms"), 1000, 0, QStringLiteral(" ms"), QList<Series>(builds)});
         rows.append({QStringLiteral("1,000,000 lines: heap in use per line beyond its bytes"),
-                      QStringLiteral("<= 16 bytes"), 1, 1, QStringLiteral(" B"), QList<Series>(builds)});
+                     QStringLiteral("<= 16 bytes"), 1, 1, QStringLiteral(" B"), QList<Series>(builds)});
         rows.append({QStringLiteral("1,000,000 lines: heap kept from the system after clearing the store"),
-                      QStringLiteral("given back"), 1.0 / 1024, 1, QStringLiteral(" MB"), QList<Series>(builds)});
+                     QStringLiteral("given back"), 1.0 / 1024, 1, QStringLiteral(" MB"),
+                     QList<Series>(builds)});
         const qsizetype at = rows.size() - 4;
         rounds(o.millionRuns, [&](int b) {
             const Values v = runScenario(o.builds[b], QStringLiteral("million"), o.platform);
@@ -504,10 +516,14 @@ int runAll(const Options& o) {
     if (wanted("startup")) {
         Row& r = row(QStringLiteral("Start-up to the first window shown"), QStringLiteral("-"), 1000, 1,
                      QStringLiteral(" ms"));
-        rounds(o.runs, [&](int b) { r.perBuild[b].add(runScenario(o.builds[b], QStringLiteral("startup"), o.platform)[QStringLiteral("wall")]); });
+        rounds(o.runs, [&](int b) {
+            r.perBuild[b].add(
+                runScenario(o.builds[b], QStringLiteral("startup"), o.platform)[QStringLiteral("wall")]);
+        });
     }
 
-    QString table = QStringLiteral("Medians with min–max over n runs; the builds alternate run by run.\n\n| measure | target |");
+    QString table = QStringLiteral(
+        "Medians with min–max over n runs; the builds alternate run by run.\n\n| measure | target |");
     QString rule = QStringLiteral("|---|---|");
     for (int b = 0; b < builds; ++b) {
         table += b == 0 ? QStringLiteral(" this build |") : QStringLiteral(" before (%1) |").arg(o.builds[b]);

@@ -27,9 +27,9 @@ FileStep WriteLogLines(OutputFile& file, const LineBytes& lines, qsizetype chunk
         const int last = lastLineOfChunk(lines, first, std::max<qsizetype>(chunkBytes, 1));
         const int systemError = file.writeWhole(lines.lines(first, last));
         if (systemError != 0) {
-            qCWarning(lcExport).noquote() << "writing lines" << first << "to" << last
-                                          << "at once failed:" << systemErrorText(systemError)
-                                          << "- writing them one by one";
+            qCWarning(lcExport).noquote()
+                << "writing lines" << first << "to" << last
+                << "at once failed:" << systemErrorText(systemError) << "- writing them one by one";
             for (int k = first; k <= last; ++k) {
                 file.CsvLine = lines.lines(k, k).toByteArray();
                 if (file.WriteLogLine() != FileStep::Done) {

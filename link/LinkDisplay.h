@@ -3,8 +3,8 @@
 #include "LineStore.h"
 
 #include <QByteArray>
-#include <QObject>
 #include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 #include <QTimer>
 #include <array>

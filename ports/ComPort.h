@@ -4,9 +4,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QSocketNotifier>
 #include <QTimer>

@@ -27,7 +27,8 @@ QByteArrayList sampleLines(int count) {
 }
 
 LogSource sourceOf(const QByteArrayList& lines) {
-    return {[&lines] { return int(lines.size()); }, [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
+    return {[&lines] { return int(lines.size()); },
+            [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
 }
 
 // Lines of every kind a controller may send: short and long, a bare LF, NUL and 0xFF bytes.
@@ -188,8 +189,9 @@ private slots:
     // However the lines are split into writes, the file holds them byte for byte.
     void writeSplits_data() {
         QTest::addColumn<qsizetype>("chunkBytes");
-        for (const qsizetype chunk : {qsizetype(1), qsizetype(2), qsizetype(40), qsizetype(41), qsizetype(100),
-                                      qsizetype(2999), qsizetype(3002), qsizetype(4000), kWriteChunkBytes}) {
+        for (const qsizetype chunk :
+             {qsizetype(1), qsizetype(2), qsizetype(40), qsizetype(41), qsizetype(100), qsizetype(2999),
+              qsizetype(3002), qsizetype(4000), kWriteChunkBytes}) {
             QTest::addRow("%lld", qlonglong(chunk)) << chunk;
         }
     }

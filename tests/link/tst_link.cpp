@@ -267,7 +267,6 @@ private slots:
         }
         QTest::qWait(2 * LinkDisplay::kPublishMs);
         QCOMPARE(published.size(), 2); // nothing was left to publish
-
     }
 
     // What the store hands over for saving stays as it was while lines arrive and after a clear.
@@ -299,8 +298,9 @@ private slots:
             store.append(line);
             bytes += line.size();
             if (k % 9973 == 0) {
-                QVERIFY2(store.capacityBytes() <= bytes + 16 * qsizetype(k) + 8192,
-                         qPrintable(QStringLiteral("%1 bytes held for %2").arg(store.capacityBytes()).arg(bytes)));
+                QVERIFY2(
+                    store.capacityBytes() <= bytes + 16 * qsizetype(k) + 8192,
+                    qPrintable(QStringLiteral("%1 bytes held for %2").arg(store.capacityBytes()).arg(bytes)));
             }
         }
     }
