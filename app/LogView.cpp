@@ -25,9 +25,6 @@ LogView::LogView(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setBackgroundRole(QPalette::Base);
     setAttribute(Qt::WA_OpaquePaintEvent); // it paints every pixel itself: nothing behind it is redrawn
-    m_repaint.setSingleShot(true);
-    m_repaint.setInterval(0);
-    connect(&m_repaint, &QTimer::timeout, this, &LogView::catchUp);
 }
 
 void LogView::setPlainText(const QString& text) {
@@ -57,9 +54,7 @@ void LogView::setPlainText(const QString& text) {
             m_laidOut.insert(line, staticText);
         }
     }
-    if (!m_repaint.isActive()) {
-        m_repaint.start();
-    }
+    catchUp();
 }
 
 QRect LogView::textArea() const {

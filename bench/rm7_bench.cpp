@@ -173,11 +173,13 @@ void benchCopy() {
 class PaintWatch : public QObject {
 public:
     bool pending = false;
+    int updates = 0; // the window's repaints
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest) {
             pending = true;
+            updates += event->type() == QEvent::UpdateRequest ? 1 : 0;
         }
         return QObject::eventFilter(watched, event);
     }
@@ -211,6 +213,7 @@ struct DownloadRun {
     double wall = 0;
     double cpu = 0;
     double gap = 0;
+    int repaints = 0;
 };
 
 DownloadRun downloadThroughWindow(MainForm& window, bool watchGap) {
@@ -249,6 +252,7 @@ DownloadRun downloadThroughWindow(MainForm& window, bool watchGap) {
     window.LoadButton->click();
     wait.exec();
     qApp->removeEventFilter(&paints);
+    run.repaints = paints.updates;
     run.gap = gap ? gap->longest : 0;
     return run;
 }
@@ -266,6 +270,7 @@ void benchWindow(int records, bool paced) {
     report({{"wall", run.wall},
             {"cpu", run.cpu},
             {"done", run.done},
+            {"repaints", double(run.repaints)},
             {"lines", double(window.link().state.LineCount())}});
 }
 

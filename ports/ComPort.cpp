@@ -90,6 +90,7 @@ ComPort::ComPort(QObject* parent) : QObject(parent) {
     connect(&m_port, &QSerialPort::errorOccurred, this, &ComPort::onError);
     m_rest.setSingleShot(true);
     m_rest.setInterval(kRestMs);
+    m_rest.setTimerType(Qt::PreciseTimer); // a rest a little longer than the display's 40 ms, never shorter
     connect(&m_rest, &QTimer::timeout, this, [this] {
         watchForInput(true);
         if (m_port.isOpen() && m_port.bytesAvailable() > 0) {

@@ -23,7 +23,7 @@ class ComPort : public QObject {
 
 public:
     enum Event { NoEvent = 0, Receive = 2, HangUp = 5 };
-    static constexpr int kRestMs = 40;
+    static constexpr int kRestMs = 45;
 
     explicit ComPort(QObject* parent = nullptr);
 
