@@ -6,10 +6,11 @@
 
 namespace {
 
-// The next capacity for at least `needed`: an eighth more, so a store of many short lines keeps about
-// an eighth of its size spare, where doubling would keep up to as much again.
-qsizetype grownCapacity(qsizetype needed, qsizetype least) {
-    return std::max(needed + needed / 8, least);
+// The next capacity for at least `needed`: double while small, so a short download is not copied over
+// and over; then an eighth more, so a long download of short lines keeps about an eighth of its size
+// spare, where doubling would keep up to as much again.
+qsizetype grownCapacity(qsizetype needed, qsizetype least, qsizetype doubleBelow) {
+    return std::max(needed < doubleBelow ? 2 * needed : needed + needed / 8, least);
 }
 
 } // namespace
@@ -29,11 +30,11 @@ QByteArrayView LineStore::lines(int first, int last) const {
 void LineStore::append(QByteArrayView line) {
     const qsizetype needed = m_bytes.size() + line.size();
     if (needed > m_bytes.capacity() || !m_bytes.isDetached()) {
-        m_bytes.reserve(grownCapacity(needed, 4096));
+        m_bytes.reserve(grownCapacity(needed, 64 << 10, 4 << 20));
     }
     m_bytes.append(line);
     if (m_ends.size() == m_ends.capacity()) {
-        m_ends.reserve(size_t(grownCapacity(qsizetype(m_ends.size()) + 1, 512)));
+        m_ends.reserve(size_t(grownCapacity(qsizetype(m_ends.size()) + 1, 1024, 64 << 10)));
     }
     m_ends.push_back(m_bytes.size());
 }

@@ -103,11 +103,13 @@ void ComPort::onReadyRead() {
     if (m_rest.isActive()) {
         return; // read when the rest is over
     }
-    const bool trickling = m_sinceRead.isValid() && m_sinceRead.elapsed() >= kTrickleGapMs;
+    const bool afterPause = m_sinceRead.isValid() && m_sinceRead.elapsed() >= kTrickleGapMs;
     m_lastRead = 0;
     raise(Receive);
     m_sinceRead.start();
-    if (trickling && m_lastRead > 0 && m_lastRead < kSmallRead && m_port.isOpen()) {
+    // Two small reads after pauses in a row: one alone may be the last of a fast stream, or a stall.
+    m_smallReads = afterPause && m_lastRead > 0 && m_lastRead < kSmallRead ? m_smallReads + 1 : 0;
+    if (m_smallReads >= 2 && m_port.isOpen()) {
         watchForInput(false);
         m_rest.start();
     }

@@ -61,6 +61,7 @@ private:
     QPointer<QSocketNotifier> m_readNotifier;
     QElapsedTimer m_sinceRead;
     qsizetype m_lastRead = 0;
+    int m_smallReads = 0;
     int m_commPort = 1;
     QString m_settings = QString::fromLatin1(ControllerWire::kLineSettings);
     int m_event = NoEvent;
