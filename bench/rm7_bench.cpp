@@ -577,8 +577,8 @@ int main(int argc, char* argv[]) {
         if (!value("--million-runs").isEmpty()) {
             o.millionRuns = value("--million-runs").toInt();
         }
-        if (!value("--platform").isEmpty()) {
-            o.platform = value("--platform");
+        if (!value("--qpa").isEmpty()) {
+            o.platform = value("--qpa");
         }
         if (!value("--only").isEmpty()) {
             o.only = value("--only").split(QLatin1Char(','));
