@@ -25,32 +25,36 @@ LogView::LogView(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setBackgroundRole(QPalette::Base);
     setAttribute(Qt::WA_OpaquePaintEvent); // it paints every pixel itself: nothing behind it is redrawn
-    m_repaint.setSingleShot(true);
-    m_repaint.setInterval(kRepaintMs);
-    connect(&m_repaint, &QTimer::timeout, this, &LogView::catchUp);
 }
 
 void LogView::setPlainText(const QString& text) {
+    if (text == m_text && !m_laidOut.isEmpty()) {
+        return;
+    }
     m_text = text;
     m_lines = text.split(QLatin1Char('\n'));
     if (!m_lines.isEmpty() && m_lines.constLast().isEmpty()) {
         m_lines.removeLast();
     }
-    QHash<QString, QStaticText> laidOut;
-    for (const QString& line : std::as_const(m_lines)) {
-        const auto kept = m_laidOut.constFind(line);
-        if (kept != m_laidOut.cend()) {
-            laidOut.insert(line, *kept);
-            continue;
+    // Lines that scrolled out are forgotten now and then, not with every change.
+    if (m_laidOut.size() > 2 * m_lines.size() + 16) {
+        QHash<QString, QStaticText> laidOut;
+        for (const QString& line : std::as_const(m_lines)) {
+            const auto kept = m_laidOut.constFind(line);
+            if (kept != m_laidOut.cend()) {
+                laidOut.insert(line, *kept);
+            }
         }
-        QStaticText staticText(line);
-        staticText.setTextFormat(Qt::PlainText);
-        laidOut.insert(line, staticText);
+        m_laidOut.swap(laidOut);
     }
-    m_laidOut.swap(laidOut);
-    if (!m_repaint.isActive()) {
-        m_repaint.start();
+    for (const QString& line : std::as_const(m_lines)) {
+        if (!m_laidOut.contains(line)) {
+            QStaticText staticText(line);
+            staticText.setTextFormat(Qt::PlainText);
+            m_laidOut.insert(line, staticText);
+        }
     }
+    catchUp();
 }
 
 QRect LogView::textArea() const {
@@ -81,7 +85,9 @@ void LogView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().color(QPalette::Base));
     painter.end();
-    QFrame::paintEvent(event);
+    if (!contentsRect().contains(event->rect())) {
+        QFrame::paintEvent(event); // the frame, unless only lines inside it are new
+    }
 
     painter.begin(this);
     const QRect area = textArea();

@@ -75,6 +75,15 @@ QFrame* displayFrame(QWidget* parent, const char* name) {
     return frame;
 }
 
+// The lines of a store as the export takes them: counted when writing starts, handed over in one piece.
+LogSource sourceOf(const LineStore& lines) {
+    return {[&lines] { return lines.count(); }, [&lines](int k) { return lines.line(k); },
+            [&lines](int count) {
+                const auto& ends = lines.ends();
+                return LineBytes{lines.sharedBytes(), {ends.begin(), ends.begin() + count}};
+            }};
+}
+
 QColor colourOf(PanelColour colour, const QPalette& palette) {
     switch (colour) {
     case PanelColour::Red:
@@ -328,6 +337,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
 }
 
 void MainForm::PromptSaveLogs() {
+    m_link.display.publish(); // the window shows what is at stake
     // No gives the lines up; a Cancel in the Save dialog leaves the recovery copy for the next start.
     if (::PromptSaveLogs([this] { return SaveLogs(); }, m_op) == PromptOutcome::Declined) {
         m_link.recovery.remove();
@@ -336,10 +346,7 @@ void MainForm::PromptSaveLogs() {
 }
 
 SaveResult MainForm::SaveLogs() {
-    const LinkState& state = m_link.state;
-    const LogSource source{[&state] { return state.LineCount(); },
-                           [&state](int k) { return state.LogLines.line(k); }};
-    const SaveResult result = ::SaveLogs(source, m_settings, m_op);
+    const SaveResult result = ::SaveLogs(sourceOf(m_link.state.LogLines), m_settings, m_op);
     if (result == SaveResult::Saved) {
         m_link.state.LogsSaved = 1;
         m_link.recovery.remove();
@@ -358,7 +365,7 @@ void MainForm::offerRecoveredDownload() {
         lines.append(QByteArrayView(found->lines).sliced(begin, end - begin));
         begin = end;
     }
-    const LogSource source{[&lines] { return lines.count(); }, [&lines](int k) { return lines.line(k); }};
+    const LogSource source = sourceOf(lines);
     const QString text = QStringLiteral("%1 lines downloaded on %2 were not saved.\r\nSave them now?")
                              .arg(found->count)
                              .arg(found->written.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
@@ -393,6 +400,18 @@ void MainForm::resizeEvent(QResizeEvent* event) {
 void MainForm::showDisplay() {
     const LinkDisplay& display = m_link.display;
     // Only what changed is touched: a download redraws many times a second.
+    if (display.logRevision() != m_shownLogRevision) {
+        m_shownLogRevision = display.logRevision();
+        // The controller's CR LF line ends become the box's line breaks.
+        QString text = QString::fromLatin1(display.logText());
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        LogText->setPlainText(text);
+    }
+    LoadProgress->setValue(display.progress());
+    if (display.statusRevision() == m_shownStatusRevision) {
+        return;
+    }
+    m_shownStatusRevision = display.statusRevision();
     for (int i = 0; i < LinkDisplay::kPanels; ++i) {
         QLineEdit* panel = StatusPanel.at(size_t(i));
         if (panel->text() != display.panelText(i)) {
@@ -408,14 +427,6 @@ void MainForm::showDisplay() {
             panel->setPalette(palette);
         }
     }
-    if (display.logRevision() != m_shownLogRevision) {
-        m_shownLogRevision = display.logRevision();
-        // The controller's CR LF line ends become the box's line breaks.
-        QString text = QString::fromLatin1(display.logText());
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        LogText->setPlainText(text);
-    }
-    LoadProgress->setValue(display.progress());
     LoadButton->setEnabled(display.commandsEnabled());
     ConnectMenu->setEnabled(display.commandsEnabled());
     SelComs->setEnabled(display.commandsEnabled());

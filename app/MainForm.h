@@ -86,6 +86,7 @@ private:
     Settings& m_settings;
     Link m_link;
     quint64 m_shownLogRevision = ~quint64(0);
+    quint64 m_shownStatusRevision = ~quint64(0);
     bool m_askingAtActivation = false;
     bool m_activatedBefore = false;
 };

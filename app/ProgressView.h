@@ -20,6 +20,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QRect blockArea() const;
+    int blockWidth() const;
+    int filledWidth() const;
+
     int m_minimum = 0;
     int m_maximum = 100;
     int m_value = 0;

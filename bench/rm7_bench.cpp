@@ -1,5 +1,7 @@
 // rm7-bench: how fast the program takes a download, measured side by side in one run. Every figure is
 // measured in a process of its own (this command run with --scenario), so each has its own peak memory.
+// With --before PATH the same scenarios run alternately in another build of this command (an older
+// version of the program), so both columns come from the same machine at the same time.
 
 #include "ComPort.h"
 #include "CpuTime.h"
@@ -10,17 +12,18 @@
 #include "QuietOperator.h"
 #include "ReceiveDispatcher.h"
 #include "RecordTableModel.h"
-#include "SaveLogs.h"
 #include "Settings.h"
 #include "SimReply.h"
 #include "UnattendedRun.h"
 #include "WindowAccess.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -28,6 +31,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
@@ -36,7 +40,11 @@ namespace {
 
 constexpr int kRecords = 10000;
 constexpr int kPacedRecords = 100;
+constexpr int kMillionLines = 1'000'000;
+constexpr int kHeaderAndEndLines = 8;
 constexpr int kStreamRecords = 200000;
+
+using Values = QMap<QString, double>;
 
 long peakKiB() {
     rusage usage{};
@@ -44,17 +52,29 @@ long peakKiB() {
     return usage.ru_maxrss;
 }
 
-// One scenario's figures, as the child prints them for the parent.
-struct Figures {
-    double wall = 0;
-    double cpu = 0;
-    double value = 0; // the scenario's own figure (MB/s, seconds)
-    long peak = 0;
+// The C library's heap: what the program has allocated, and what it holds from the system for it.
+struct Heap {
+    double inUse = 0;
+    double held = 0;
 };
 
-void report(const Figures& f) {
-    QTextStream(stdout) << "RESULT " << f.wall << ' ' << f.cpu << ' ' << f.value << ' ' << peakKiB()
-                        << Qt::endl;
+Heap heap() {
+    const struct mallinfo2 info = mallinfo2();
+    return {double(info.uordblks + info.hblkhd), double(info.arena + info.hblkhd)};
+}
+
+// A scenario's figures, as the child prints them for the parent: "RESULT key=value ...".
+void report(Values values) {
+    values[QStringLiteral("peak")] = double(peakKiB());
+    QString line = QStringLiteral("RESULT");
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        line += QStringLiteral(" %1=%2").arg(it.key()).arg(it.value(), 0, 'g', 12);
+    }
+    QTextStream(stdout) << line << Qt::endl;
+}
+
+double seconds(const QElapsedTimer& clock) {
+    return double(clock.nsecsElapsed()) / 1e9;
 }
 
 QByteArray download(int records) {
@@ -81,8 +101,9 @@ void benchDispatcher() {
                          QByteArrayView(bytes).sliced(at, std::min<qsizetype>(4095, bytes.size() - at)));
         }
     }
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    report({wall, cpuSeconds() - cpu, double(bytes.size()) * rounds / wall / 1e6});
+    const double wall = seconds(clock);
+    report(
+        {{"wall", wall}, {"cpu", cpuSeconds() - cpu}, {"value", double(bytes.size()) * rounds / wall / 1e6}});
 }
 
 // rm7-sim in a process of its own, its pty linked as COM 1 in a fresh settings folder.
@@ -90,6 +111,7 @@ class SimProcess {
 public:
     SimProcess(int records, bool paced) {
         qputenv("XDG_CONFIG_HOME", m_home.path().toLocal8Bit());
+        qputenv("XDG_STATE_HOME", m_home.filePath(QStringLiteral("state")).toLocal8Bit());
         const QString settingsFolder = m_home.filePath(QStringLiteral("korvane"));
         QDir().mkpath(settingsFolder);
         QFile ini(settingsFolder + QStringLiteral("/korvane.ini"));
@@ -149,13 +171,101 @@ void benchCopy() {
         [[maybe_unused]] const auto written = ::write(out, buffer, size_t(n));
         got += n;
     }
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    report({wall, cpuSeconds() - cpu, wall});
+    const double wall = seconds(clock);
+    report({{"wall", wall}, {"cpu", cpuSeconds() - cpu}});
     ::close(out);
     ::close(port);
 }
 
-// The whole window (offscreen) taking a download from rm7-sim in a process of its own.
+// Notes every paint, so that a clock can stop only once the event loop has gone idle after the last one.
+class PaintWatch : public QObject {
+public:
+    bool pending = false;
+    int updates = 0; // the window's repaints
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest) {
+            pending = true;
+            updates += event->type() == QEvent::UpdateRequest ? 1 : 0;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The longest time between two ticks of a 10 ms timer: how long the window could not paint.
+class TickGap : public QObject {
+public:
+    TickGap() {
+        m_timer.setInterval(10);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (m_since.isValid()) {
+                longest = std::max(longest, seconds(m_since));
+            }
+            m_since.start();
+        });
+        m_timer.start();
+    }
+    double longest = 0;
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_since;
+};
+
+// A download through the whole window from click to idle. `done` is when Download is offered again;
+// `wall` and `cpu` stop when the event loop goes idle after the last paint the download caused.
+struct DownloadRun {
+    double done = 0;
+    double wall = 0;
+    double cpu = 0;
+    double gap = 0;
+    int repaints = 0;
+};
+
+DownloadRun downloadThroughWindow(MainForm& window, bool watchGap) {
+    PaintWatch paints;
+    qApp->installEventFilter(&paints);
+    DownloadRun run;
+    QElapsedTimer clock;
+    bool started = false;
+    double cpuStart = 0;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &paints,
+                     [&] {
+                         if (started && paints.pending) {
+                             run.wall = seconds(clock);
+                             run.cpu = cpuSeconds() - cpuStart;
+                             paints.pending = false;
+                         }
+                     });
+    QEventLoop wait;
+    bool running = false;
+    QObject::connect(&window.link().display, &LinkDisplay::changed, &wait, [&] {
+        if (!window.link().display.commandsEnabled()) {
+            running = started;
+        } else if (running && run.done == 0) {
+            run.done = seconds(clock);
+            paints.pending = true; // the clock runs at least until the completion is through
+            QTimer::singleShot(300, &wait, &QEventLoop::quit);
+        }
+    });
+    std::unique_ptr<TickGap> gap;
+    if (watchGap) {
+        gap = std::make_unique<TickGap>();
+    }
+    cpuStart = cpuSeconds();
+    clock.start();
+    started = true;
+    window.LoadButton->click();
+    wait.exec();
+    qApp->removeEventFilter(&paints);
+    run.repaints = paints.updates;
+    run.gap = gap ? gap->longest : 0;
+    return run;
+}
+
+// The whole window taking a download from rm7-sim in a process of its own.
 void benchWindow(int records, bool paced) {
     SimProcess sim(records, paced);
     QuietOperator op;
@@ -164,19 +274,89 @@ void benchWindow(int records, bool paced) {
     MainForm window(op, port, settings);
     window.show();
     QCoreApplication::processEvents();
-    const double cpu = cpuSeconds();
-    QElapsedTimer clock;
-    clock.start();
-    window.LoadButton->click();
-    QEventLoop wait;
-    QObject::connect(&window.link().display, &LinkDisplay::changed, &wait, [&] {
-        if (window.link().display.commandsEnabled()) {
-            wait.quit();
+    const DownloadRun run = downloadThroughWindow(window, false);
+    report({{"wall", run.wall},
+            {"cpu", run.cpu},
+            {"done", run.done},
+            {"repaints", double(run.repaints)},
+            {"lines", double(window.link().state.LineCount())}});
+}
+
+// A million lines unpaced: the window's longest pause, the memory the lines take beyond their bytes, and
+// what is left after clearing them.
+void benchMillion() {
+    SimProcess sim(kMillionLines - kHeaderAndEndLines, false);
+    QuietOperator op;
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
+    window.show();
+    QCoreApplication::processEvents();
+    const Heap before = heap();
+    const DownloadRun run = downloadThroughWindow(window, true);
+    const LineStore& store = window.link().state.LogLines;
+    const double bytes = double(store.lines(1, store.count()).size());
+    const double lines = double(store.count());
+    const Heap full = heap();
+    window.link().state.dropLines();
+    QCoreApplication::processEvents();
+    const Heap cleared = heap();
+    report({{"wall", run.wall},
+            {"cpu", run.cpu},
+            {"gap", run.gap},
+            {"lines", lines},
+            {"perLine", (full.inUse - before.inUse - bytes) / std::max(lines, 1.0)},
+            {"cleared", (cleared.held - before.held) / 1024},
+            {"clearedInUse", (cleared.inUse - before.inUse) / 1024}});
+}
+
+// Saving a million stored lines through the window while a 10 ms timer runs.
+void benchSaveMillion() {
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    qputenv("XDG_STATE_HOME", dir.filePath(QStringLiteral("state")).toLocal8Bit());
+    QuietOperator op;
+    op.saveAs = dir.filePath(QStringLiteral("run.csv"));
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
+    {
+        const QList<QByteArray> lines = SimReply::downloadLines(kMillionLines - kHeaderAndEndLines);
+        for (const QByteArray& line : lines) {
+            window.link().state.LogLines.append(line);
         }
+    }
+    window.show();
+    QCoreApplication::processEvents();
+    QEventLoop loop;
+    TickGap gap;
+    double wall = 0;
+    double cpu = 0;
+    QTimer::singleShot(50, &loop, [&] {
+        const double cpuStart = cpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        window.SaveLogs();
+        wall = seconds(clock);
+        cpu = cpuSeconds() - cpuStart;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
     });
-    wait.exec();
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    report({wall, cpuSeconds() - cpu, double(window.link().state.LineCount())});
+    loop.exec();
+    report(
+        {{"wall", wall}, {"cpu", cpu}, {"gap", gap.longest}, {"bytes", double(QFileInfo(op.saveAs).size())}});
+}
+
+void benchStartUp() {
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    qputenv("XDG_STATE_HOME", home.filePath(QStringLiteral("state")).toLocal8Bit());
+    QuietOperator op;
+    ComPort port;
+    Settings settings;
+    MainForm window(op, port, settings);
+    window.show();
+    QCoreApplication::processEvents();
+    report({{"cpu", cpuSeconds()}});
 }
 
 // The command line's download (no window, no display) from rm7-sim in a process of its own, written to a
@@ -193,38 +373,10 @@ void benchCommandLine() {
     QElapsedTimer clock;
     clock.start();
     const int code = run.exec();
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    report({wall, cpuSeconds() - cpu, code == 0 ? double(QFileInfo(request.file).size()) : -1.0});
-}
-
-void benchSave() {
-    const QList<QByteArray> lines = SimReply::downloadLines(kRecords);
-    QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    QuietOperator op;
-    op.saveAs = dir.filePath(QStringLiteral("out/run.csv"));
-    QDir().mkpath(dir.filePath(QStringLiteral("out")));
-    Settings settings;
-    const LogSource source{[&lines] { return int(lines.size()); },
-                           [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
-    const double cpu = cpuSeconds();
-    QElapsedTimer clock;
-    clock.start();
-    SaveLogs(source, settings, op);
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    report({wall, cpuSeconds() - cpu, wall});
-}
-
-void benchStartUp() {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    QuietOperator op;
-    ComPort port;
-    Settings settings;
-    MainForm window(op, port, settings);
-    window.show();
-    QCoreApplication::processEvents();
-    report({0, cpuSeconds(), 0});
+    const double wall = seconds(clock);
+    report({{"wall", wall},
+            {"cpu", cpuSeconds() - cpu},
+            {"bytes", code == 0 ? double(QFileInfo(request.file).size()) : -1.0}});
 }
 
 long residentKiB() {
@@ -236,44 +388,44 @@ long residentKiB() {
     return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
+// A window whose store already holds a download of this many records.
+void fillStore(MainForm& window, int records) {
+    LineStore& store = window.link().state.LogLines;
+    for (const QByteArray& line : SimReply::downloadLines(records)) {
+        store.append(line);
+    }
+}
+
 // Opening the log viewer on a download already stored: the time until its table is on screen, and the
-// memory it adds (value, in KiB).
+// memory it adds (KiB).
 void benchViewerOpen(int records) {
     QuietOperator op;
     ComPort port;
     Settings settings;
     MainForm window(op, port, settings);
     window.show();
-    LineStore& store = window.link().state.LogLines;
-    for (const QByteArray& line : SimReply::downloadLines(records)) {
-        store.append(line);
-    }
+    fillStore(window, records);
     QCoreApplication::processEvents();
     const long before = residentKiB();
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    LogViewer* viewer = openLogViewer(window, op);
+    std::unique_ptr<LogViewer> viewer(openLogViewer(window, op));
     QCoreApplication::processEvents(); // laid out and painted
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    const long added = residentKiB() - before;
-    report({wall, cpuSeconds() - cpu, double(added)});
-    delete viewer;
+    const double wall = seconds(clock);
+    report({{"wall", wall}, {"cpu", cpuSeconds() - cpu}, {"added", double(residentKiB() - before)}});
 }
 
-// On a million stored lines: the time from typing into the viewer's Find box to the rows found (value:
-// the rows), or from choosing the chart to its points drawn.
+// On a million stored lines: the time from typing into the viewer's Find box to the rows found, or from
+// choosing the chart to its points drawn.
 void benchViewerOnMillion(bool chart) {
     QuietOperator op;
     ComPort port;
     Settings settings;
     MainForm window(op, port, settings);
     window.show();
-    LineStore& store = window.link().state.LogLines;
-    for (const QByteArray& line : SimReply::downloadLines(1000000 - 8)) {
-        store.append(line);
-    }
-    LogViewer* viewer = openLogViewer(window, op);
+    fillStore(window, kMillionLines - kHeaderAndEndLines);
+    std::unique_ptr<LogViewer> viewer(openLogViewer(window, op));
     QCoreApplication::processEvents();
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
@@ -284,173 +436,280 @@ void benchViewerOnMillion(bool chart) {
         viewer->model()->setFilter(QStringLiteral("pump on"));
     }
     QCoreApplication::processEvents();
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    report({wall, cpuSeconds() - cpu, double(viewer->model()->rowCount())});
+    report({{"wall", seconds(clock)},
+            {"cpu", cpuSeconds() - cpu},
+            {"rows", double(viewer->model()->rowCount())}});
 }
 
-// A download streaming into an open viewer (its table, or its chart): the longest wait of a 10 ms timer
-// (value, in seconds) tells how long the window could not answer.
+// A download streaming into an open viewer (its table, or its chart), or with none open: the longest gap
+// of a 10 ms timer tells how long the window could not answer.
 enum class Viewer { None, Table, Chart };
-void benchViewerStream(int records, Viewer shown) {
-    SimProcess sim(records, false);
+void benchViewerStream(Viewer shown) {
+    SimProcess sim(kStreamRecords, false);
     QuietOperator op;
     ComPort port;
     Settings settings;
     MainForm window(op, port, settings);
     window.show();
+    std::unique_ptr<LogViewer> viewer;
     if (shown != Viewer::None) {
-        LogViewer* viewer = openLogViewer(window, op);
+        viewer.reset(openLogViewer(window, op));
         if (shown == Viewer::Chart) {
             viewer->tabs()->setCurrentWidget(viewer->chart());
         }
     }
     QCoreApplication::processEvents();
-    QTimer tick;
-    tick.setInterval(10);
-    QElapsedTimer sinceTick;
-    qint64 longest = 0;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        longest = std::max(longest, sinceTick.nsecsElapsed());
-        sinceTick.restart();
-    });
-    const double cpu = cpuSeconds();
+    const DownloadRun run = downloadThroughWindow(window, true);
+    report({{"wall", run.wall}, {"cpu", run.cpu}, {"gap", run.gap}});
+}
+
+// ---- the parent: runs the scenarios, alternating the builds, and prints the table ----
+
+struct Options {
+    QStringList builds; // [this build, the build to compare with]
+    int runs = 7;
+    int pacedRuns = 3;
+    int millionRuns = 3;
+    QString platform = QStringLiteral("offscreen");
+    QStringList only;
+};
+
+Values runScenario(const QString& program, const QString& name, const QString& platform) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    child.setProcessEnvironment(env);
     QElapsedTimer clock;
     clock.start();
-    window.LoadButton->click();
-    sinceTick.start();
-    tick.start();
-    QEventLoop wait;
-    QObject::connect(&window.link().display, &LinkDisplay::changed, &wait, [&] {
-        if (window.link().display.commandsEnabled()) {
-            wait.quit();
+    child.start(program, {QStringLiteral("--scenario"), name});
+    child.waitForFinished(600000);
+    const double processWall = seconds(clock);
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        if (!line.startsWith("RESULT ")) {
+            continue;
         }
-    });
-    wait.exec();
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    if (window.link().state.LineCount() != records + 8) {
-        QTextStream(stderr) << "rm7-bench: the download brought " << window.link().state.LineCount()
-                            << " lines\n";
-        return;
+        Values values;
+        for (const QByteArray& pair : line.mid(7).split(' ')) {
+            const qsizetype eq = pair.indexOf('=');
+            values[QString::fromLatin1(pair.left(eq))] = pair.mid(eq + 1).toDouble();
+        }
+        if (name == u"startup") {
+            values[QStringLiteral("wall")] = processWall; // from the start of the process to the window shown
+        }
+        return values;
     }
-    report({wall, cpuSeconds() - cpu, double(longest) / 1e9});
+    QTextStream(stderr) << "rm7-bench: scenario " << name << " of " << program << " gave no result\n";
+    return {};
+}
+
+// Figures of one measure over the runs, per build.
+struct Series {
+    QList<double> values;
+    void add(double v) { values << v; }
+    double quantile(double q) const {
+        if (values.isEmpty()) {
+            return 0;
+        }
+        QList<double> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.at(qsizetype(q * double(sorted.size() - 1) + 0.5));
+    }
+};
+
+QString spread(const Series& s, double scale, int decimals, const QString& unit) {
+    if (s.values.isEmpty()) {
+        return QStringLiteral("-");
+    }
+    auto f = [&](double v) { return QString::number(v * scale, 'f', decimals); };
+    return QStringLiteral("%1%4 (%2–%3, n=%5)")
+        .arg(f(s.quantile(0.5)), f(s.quantile(0)), f(s.quantile(1)), unit)
+        .arg(s.values.size());
 }
 
 struct Row {
     QString measure;
-    QString figure;
     QString target;
-    Figures f;
+    double scale;
+    int decimals;
+    QString unit;
+    QList<Series> perBuild;
 };
 
-Figures runScenario(const QString& name) {
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    child.setProcessEnvironment(env);
-    QElapsedTimer clock;
-    clock.start();
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--scenario"), name});
-    child.waitForFinished(600000);
-    const double processWall = double(clock.nsecsElapsed()) / 1e9;
-    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
-        if (line.startsWith("RESULT ")) {
-            const QList<QByteArray> parts = line.mid(7).split(' ');
-            Figures f{parts[0].toDouble(), parts[1].toDouble(), parts[2].toDouble(), parts[3].toLong()};
-            if (name == u"startup") {
-                f.wall = processWall; // from the start of the process to the window shown
+int runAll(const Options& o) {
+    const int builds = int(o.builds.size());
+    auto wanted = [&](const char* group) {
+        return o.only.isEmpty() || o.only.contains(QLatin1String(group));
+    };
+    QList<Row> rows;
+    auto row = [&](const QString& measure, const QString& target, double scale, int decimals,
+                   const QString& unit) -> Row& {
+        rows.append({measure, target, scale, decimals, unit, QList<Series>(builds)});
+        return rows.last();
+    };
+    // Each round runs every build once; the order of the builds alternates from round to round.
+    auto rounds = [&](int count, const std::function<void(int build)>& one) {
+        for (int round = 0; round < count; ++round) {
+            for (int i = 0; i < builds; ++i) {
+                one(round % 2 == 0 ? i : builds - 1 - i);
             }
-            return f;
+        }
+    };
+    const double wireSeconds = double(download(kPacedRecords).size()) * 10 / 9600;
+    const QString tag = o.platform == u"offscreen" ? QStringLiteral("offscreen") : o.platform;
+
+    if (wanted("dispatcher")) {
+        Row& r = row(QStringLiteral("Dispatcher alone, 10,000-line download in memory"),
+                     QStringLiteral(">= 50 MB/s"), 1, 0, QStringLiteral(" MB/s"));
+        rounds(3, [&](int b) {
+            r.perBuild[b].add(
+                runScenario(o.builds[b], QStringLiteral("dispatcher"), o.platform)[QStringLiteral("value")]);
+        });
+    }
+    if (wanted("window")) {
+        rows.append({QStringLiteral("Plain copy of the 10,000-line download from the simulator's pty"),
+                     QStringLiteral("(the host's limit)"), 1000, 2, QStringLiteral(" ms"),
+                     QList<Series>(builds)});
+        rows.append(
+            {QStringLiteral("Window (%1), unpaced 10,000 lines, to idle after its last paint").arg(tag),
+             QStringLiteral("-"), 1000, 2, QStringLiteral(" ms"), QList<Series>(builds)});
+        rows.append({QStringLiteral("Window / copy, paired runs (copy and window alternating)"),
+                     QStringLiteral("<= 2x"), 1, 2, QStringLiteral("x"), QList<Series>(builds)});
+        rows.append({QStringLiteral("Command line (no display), the same download to a file"),
+                     QStringLiteral("-"), 1000, 2, QStringLiteral(" ms"), QList<Series>(builds)});
+        rows.append({QStringLiteral("Command line / copy, paired runs"), QStringLiteral("-"), 1, 2,
+                     QStringLiteral("x"), QList<Series>(builds)});
+        const qsizetype at = rows.size() - 5;
+        rounds(o.runs, [&](int b) {
+            const double copy =
+                runScenario(o.builds[b], QStringLiteral("copy"), o.platform)[QStringLiteral("wall")];
+            const double window =
+                runScenario(o.builds[b], QStringLiteral("window"), o.platform)[QStringLiteral("wall")];
+            rows[at].perBuild[b].add(copy);
+            rows[at + 1].perBuild[b].add(window);
+            rows[at + 2].perBuild[b].add(copy > 0 ? window / copy : 0);
+            if (b == 0) { // an older build has no command line
+                const Values cli = runScenario(o.builds[b], QStringLiteral("command-line"), o.platform);
+                if (cli.value(QStringLiteral("bytes")) > 0) {
+                    rows[at + 3].perBuild[b].add(cli[QStringLiteral("wall")]);
+                    rows[at + 4].perBuild[b].add(copy > 0 ? cli[QStringLiteral("wall")] / copy : 0);
+                }
+            }
+        });
+    }
+    if (wanted("paced")) {
+        rows.append({QStringLiteral("Paced at 9600 baud (%1), %2 records: CPU of one core")
+                         .arg(tag)
+                         .arg(kPacedRecords),
+                     QStringLiteral("< 1%"), 100, 2, QStringLiteral("%"), QList<Series>(builds)});
+        rows.append({QStringLiteral("Paced: completion after the wire time (%1 ms)")
+                         .arg(wireSeconds * 1000, 0, 'f', 0),
+                     QStringLiteral("<= 1% + 100 ms (%1 ms)").arg(wireSeconds * 10 + 100, 0, 'f', 0), 1000, 1,
+                     QStringLiteral(" ms"), QList<Series>(builds)});
+        const qsizetype at = rows.size() - 2;
+        rounds(o.pacedRuns, [&](int b) {
+            const Values v = runScenario(o.builds[b], QStringLiteral("paced"), o.platform);
+            rows[at].perBuild[b].add(v[QStringLiteral("cpu")] / std::max(v[QStringLiteral("wall")], 1e-9));
+            rows[at + 1].perBuild[b].add(v[QStringLiteral("done")] - wireSeconds);
+        });
+    }
+    if (wanted("save")) {
+        rows.append({QStringLiteral("Saving 1,000,000 lines through the window"), QStringLiteral("< 500 ms"),
+                     1000, 0, QStringLiteral(" ms"), QList<Series>(builds)});
+        rows.append({QStringLiteral("Saving 1,000,000 lines: longest gap of a 10 ms timer"),
+                     QStringLiteral("< 100 ms"), 1000, 0, QStringLiteral(" ms"), QList<Series>(builds)});
+        const qsizetype at = rows.size() - 2;
+        rounds(o.runs, [&](int b) {
+            const Values v = runScenario(o.builds[b], QStringLiteral("save1m"), o.platform);
+            rows[at].perBuild[b].add(v[QStringLiteral("wall")]);
+            rows[at + 1].perBuild[b].add(v[QStringLiteral("gap")]);
+        });
+    }
+    if (wanted("million")) {
+        rows.append({QStringLiteral("1,000,000 lines unpaced through the window"), QStringLiteral("-"), 1, 2,
+                     QStringLiteral(" s"), QList<Series>(builds)});
+        rows.append({QStringLiteral("1,000,000 lines: longest gap of a 10 ms timer"),
+                     QStringLiteral("< 50 ms"), 1000, 0, QStringLiteral(" ms"), QList<Series>(builds)});
+        rows.append({QStringLiteral("1,000,000 lines: heap in use per line beyond its bytes"),
+                     QStringLiteral("<= 16 bytes"), 1, 1, QStringLiteral(" B"), QList<Series>(builds)});
+        rows.append({QStringLiteral("1,000,000 lines: heap kept from the system after clearing the store"),
+                     QStringLiteral("given back"), 1.0 / 1024, 1, QStringLiteral(" MB"),
+                     QList<Series>(builds)});
+        const qsizetype at = rows.size() - 4;
+        rounds(o.millionRuns, [&](int b) {
+            const Values v = runScenario(o.builds[b], QStringLiteral("million"), o.platform);
+            rows[at].perBuild[b].add(v[QStringLiteral("wall")]);
+            rows[at + 1].perBuild[b].add(v[QStringLiteral("gap")]);
+            rows[at + 2].perBuild[b].add(v[QStringLiteral("perLine")]);
+            rows[at + 3].perBuild[b].add(v[QStringLiteral("cleared")]);
+        });
+    }
+    if (wanted("viewer")) { // this build only: an older one has no viewer
+        const struct {
+            const char* scenario;
+            const char* key;
+            QString measure;
+            QString target;
+            double scale;
+            QString unit;
+        } viewerRows[] = {
+            {"viewer-10k", "wall", QStringLiteral("Log viewer opened on 10,000 stored lines"),
+             QStringLiteral("well under 1 s"), 1000, QStringLiteral(" ms")},
+            {"viewer-10k", "added", QStringLiteral("Log viewer on 10,000 lines: memory added"),
+             QStringLiteral("little"), 1.0 / 1024, QStringLiteral(" MB")},
+            {"viewer-1m", "wall", QStringLiteral("Log viewer opened on 1,000,000 stored lines"),
+             QStringLiteral("well under 1 s"), 1000, QStringLiteral(" ms")},
+            {"viewer-1m", "added", QStringLiteral("Log viewer on 1,000,000 lines: memory added"),
+             QStringLiteral("little"), 1.0 / 1024, QStringLiteral(" MB")},
+            {"viewer-find-1m", "wall", QStringLiteral("Find in 1,000,000 lines"), QStringLiteral("-"), 1000,
+             QStringLiteral(" ms")},
+            {"viewer-chart-1m", "wall", QStringLiteral("Chart of 1,000,000 lines"), QStringLiteral("-"), 1000,
+             QStringLiteral(" ms")},
+            {"stream-no-viewer", "gap",
+             QStringLiteral("Unpaced %1 lines, no viewer: longest gap of a 10 ms timer")
+                 .arg(kStreamRecords + 8),
+             QStringLiteral("-"), 1000, QStringLiteral(" ms")},
+            {"viewer-stream", "gap", QStringLiteral("The same into an open viewer's table"),
+             QStringLiteral("-"), 1000, QStringLiteral(" ms")},
+            {"viewer-stream-chart", "gap", QStringLiteral("The same with the chart shown"),
+             QStringLiteral("-"), 1000, QStringLiteral(" ms")},
+        };
+        QMap<QString, QList<Values>> results;
+        for (const auto& v : viewerRows) {
+            const QString name = QLatin1String(v.scenario);
+            if (!results.contains(name)) {
+                for (int run = 0; run < 3; ++run) {
+                    results[name] << runScenario(o.builds[0], name, o.platform);
+                }
+            }
+            Row& r = row(v.measure, v.target, v.scale, 1, v.unit);
+            for (const Values& values : results[name]) {
+                r.perBuild[0].add(values.value(QLatin1String(v.key)));
+            }
         }
     }
-    QTextStream(stderr) << "rm7-bench: scenario " << name << " gave no result\n";
-    return {};
-}
-
-// The run with the median wall time of several, as one run on a shared machine may be disturbed.
-Figures medianOf(const QString& name, int runs) {
-    QList<Figures> all;
-    for (int run = 0; run < runs; ++run) {
-        all << runScenario(name);
+    if (wanted("startup")) {
+        Row& r = row(QStringLiteral("Start-up to the first window shown"), QStringLiteral("-"), 1000, 1,
+                     QStringLiteral(" ms"));
+        rounds(o.runs, [&](int b) {
+            r.perBuild[b].add(
+                runScenario(o.builds[b], QStringLiteral("startup"), o.platform)[QStringLiteral("wall")]);
+        });
     }
-    std::sort(all.begin(), all.end(), [](const Figures& a, const Figures& b) { return a.wall < b.wall; });
-    return all.at(all.size() / 2);
-}
 
-QString ms(double seconds) {
-    return QString::number(seconds * 1000, 'f', 1) + QStringLiteral(" ms");
-}
-
-int runAll() {
-    const Figures dispatcher = medianOf(QStringLiteral("dispatcher"), 3);
-    const Figures copy = medianOf(QStringLiteral("copy"), 7);
-    const Figures window = medianOf(QStringLiteral("window"), 7);
-    const Figures commandLine = medianOf(QStringLiteral("command-line"), 7);
-    const Figures paced = medianOf(QStringLiteral("paced"), 1);
-    const Figures save = medianOf(QStringLiteral("save"), 5);
-    const Figures startup = medianOf(QStringLiteral("startup"), 5);
-    const Figures viewer10k = medianOf(QStringLiteral("viewer-10k"), 5);
-    const Figures viewer1m = medianOf(QStringLiteral("viewer-1m"), 3);
-    const Figures find1m = medianOf(QStringLiteral("viewer-find-1m"), 3);
-    const Figures chart1m = medianOf(QStringLiteral("viewer-chart-1m"), 3);
-    const Figures streamAlone = medianOf(QStringLiteral("stream-no-viewer"), 3);
-    const Figures streamTable = medianOf(QStringLiteral("viewer-stream"), 3);
-    const Figures streamChart = medianOf(QStringLiteral("viewer-stream-chart"), 3);
-
-    const double downloadBytes = double(download(kRecords).size());
-    const double wireSeconds = double(download(kPacedRecords).size()) * 10 / 9600;
-    const QList<Row> rows = {
-        {QStringLiteral("Dispatcher alone, 10,000-line download in memory"),
-         QString::number(dispatcher.value, 'f', 0) + QStringLiteral(" MB/s"), QStringLiteral(">= 50 MB/s"),
-         dispatcher},
-        {QStringLiteral("Plain copy of the same %1 KB from the simulator's pty to a file")
-             .arg(downloadBytes / 1000, 0, 'f', 0),
-         ms(copy.wall), QStringLiteral("(the host's limit)"), copy},
-        {QStringLiteral("Window (offscreen), unpaced 10,000 lines, redraw per read"),
-         ms(window.wall) + QStringLiteral(" = %1x the copy").arg(window.wall / copy.wall, 0, 'f', 1),
-         QStringLiteral("<= 3x the copy"), window},
-        {QStringLiteral("Command line (no display), unpaced 10,000 lines to a file"),
-         commandLine.value == downloadBytes
-             ? ms(commandLine.wall) +
-                   QStringLiteral(" = %1x the copy").arg(commandLine.wall / copy.wall, 0, 'f', 1)
-             : QStringLiteral("failed"),
-         QStringLiteral("<= 3x the copy"), commandLine},
-        {QStringLiteral("Paced at 9600 baud, %1 records, wire time %2")
-             .arg(kPacedRecords)
-             .arg(ms(wireSeconds)),
-         ms(paced.wall) + QStringLiteral(" (+%1), CPU %2%")
-                              .arg(ms(paced.wall - wireSeconds))
-                              .arg(paced.cpu / paced.wall * 100, 0, 'f', 2),
-         QStringLiteral("<= wire + 1% + 100 ms; CPU < 2%"), paced},
-        {QStringLiteral("Saving 10,000 lines"), ms(save.wall), QStringLiteral("-"), save},
-        {QStringLiteral("Start-up to the first window shown"), ms(startup.wall), QStringLiteral("-"),
-         startup},
-        {QStringLiteral(
-             "Log viewer opened on 10,000 stored lines (time to its table on screen; memory added)"),
-         ms(viewer10k.wall) + QStringLiteral("; +%1 MB").arg(viewer10k.value / 1024, 0, 'f', 1),
-         QStringLiteral("well under 1 s; little memory"), viewer10k},
-        {QStringLiteral("Log viewer opened on 1,000,000 stored lines (the same)"),
-         ms(viewer1m.wall) + QStringLiteral("; +%1 MB").arg(viewer1m.value / 1024, 0, 'f', 1),
-         QStringLiteral("well under 1 s; little memory"), viewer1m},
-        {QStringLiteral("Find \"pump on\" in 1,000,000 lines (all rows searched)"), ms(find1m.wall),
-         QStringLiteral("-"), find1m},
-        {QStringLiteral("The chart of 1,000,000 lines (4 columns, at most 4,000 points each)"),
-         ms(chart1m.wall), QStringLiteral("-"), chart1m},
-        {QStringLiteral("Unpaced %1 lines, no viewer open: longest gap of a 10 ms timer")
-             .arg(kStreamRecords + 8),
-         ms(streamAlone.value), QStringLiteral("-"), streamAlone},
-        {QStringLiteral("The same into an open viewer's table"), ms(streamTable.value), QStringLiteral("-"),
-         streamTable},
-        {QStringLiteral("The same with the chart shown (redrawn once a second)"), ms(streamChart.value),
-         QStringLiteral("-"), streamChart},
-    };
-
-    QString table =
-        QStringLiteral("Medians of repeated runs (the paced download runs once).\n\n"
-                       "| measure | figure | target | wall | CPU | peak RSS |\n|---|---|---|---|---|---|\n");
-    for (const Row& row : rows) {
-        table += QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 MB |\n")
-                     .arg(row.measure, row.figure, row.target, ms(row.f.wall), ms(row.f.cpu))
-                     .arg(double(row.f.peak) / 1024.0, 0, 'f', 1);
+    QString table = QStringLiteral(
+        "Medians with min–max over n runs; the builds alternate run by run.\n\n| measure | target |");
+    QString rule = QStringLiteral("|---|---|");
+    for (int b = 0; b < builds; ++b) {
+        table += b == 0 ? QStringLiteral(" this build |") : QStringLiteral(" before (%1) |").arg(o.builds[b]);
+        rule += QStringLiteral("---|");
+    }
+    table += QLatin1Char('\n') + rule + QLatin1Char('\n');
+    for (const Row& r : std::as_const(rows)) {
+        table += QStringLiteral("| %1 | %2 |").arg(r.measure, r.target);
+        for (const Series& s : r.perBuild) {
+            table += QStringLiteral(" %1 |").arg(spread(s, r.scale, r.decimals, r.unit));
+        }
+        table += QLatin1Char('\n');
     }
     QTextStream(stdout) << table;
     const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/results.md");
@@ -467,39 +726,64 @@ int runAll() {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    const qsizetype at = args.indexOf(QStringLiteral("--scenario"));
-    if (at < 0 || at + 1 >= args.size()) {
-        return runAll();
+    auto value = [&](const char* name) {
+        const qsizetype at = args.indexOf(QLatin1String(name));
+        return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : QString();
+    };
+    const QString scenario = value("--scenario");
+    if (scenario.isEmpty()) {
+        Options o;
+        o.builds << QCoreApplication::applicationFilePath();
+        if (!value("--before").isEmpty()) {
+            o.builds << value("--before");
+        }
+        if (!value("--runs").isEmpty()) {
+            o.runs = value("--runs").toInt();
+        }
+        if (!value("--paced-runs").isEmpty()) {
+            o.pacedRuns = value("--paced-runs").toInt();
+        }
+        if (!value("--million-runs").isEmpty()) {
+            o.millionRuns = value("--million-runs").toInt();
+        }
+        if (!value("--qpa").isEmpty()) {
+            o.platform = value("--qpa");
+        }
+        if (!value("--only").isEmpty()) {
+            o.only = value("--only").split(QLatin1Char(','));
+        }
+        return runAll(o);
     }
-    const QString& scenario = args.at(at + 1);
     if (scenario == u"dispatcher") {
         benchDispatcher();
     } else if (scenario == u"copy") {
         benchCopy();
     } else if (scenario == u"window") {
         benchWindow(kRecords, false);
-    } else if (scenario == u"command-line") {
-        benchCommandLine();
     } else if (scenario == u"paced") {
         benchWindow(kPacedRecords, true);
-    } else if (scenario == u"save") {
-        benchSave();
+    } else if (scenario == u"save1m") {
+        benchSaveMillion();
+    } else if (scenario == u"million") {
+        benchMillion();
     } else if (scenario == u"startup") {
         benchStartUp();
+    } else if (scenario == u"command-line") {
+        benchCommandLine();
     } else if (scenario == u"viewer-10k") {
-        benchViewerOpen(10000 - 8);
+        benchViewerOpen(kRecords - kHeaderAndEndLines);
     } else if (scenario == u"viewer-1m") {
-        benchViewerOpen(1000000 - 8);
-    } else if (scenario == u"viewer-stream") {
-        benchViewerStream(kStreamRecords, Viewer::Table);
-    } else if (scenario == u"viewer-stream-chart") {
-        benchViewerStream(kStreamRecords, Viewer::Chart);
+        benchViewerOpen(kMillionLines - kHeaderAndEndLines);
     } else if (scenario == u"viewer-find-1m") {
         benchViewerOnMillion(false);
     } else if (scenario == u"viewer-chart-1m") {
         benchViewerOnMillion(true);
     } else if (scenario == u"stream-no-viewer") {
-        benchViewerStream(kStreamRecords, Viewer::None);
+        benchViewerStream(Viewer::None);
+    } else if (scenario == u"viewer-stream") {
+        benchViewerStream(Viewer::Table);
+    } else if (scenario == u"viewer-stream-chart") {
+        benchViewerStream(Viewer::Chart);
     }
     return 0;
 }

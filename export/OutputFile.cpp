@@ -46,6 +46,16 @@ FileStep OutputFile::OpenOutputFile(const QString& name) {
     }
 }
 
+int OutputFile::writeWhole(QByteArrayView bytes) {
+    const int systemError = m_file.writeAll(bytes);
+    if (systemError == 0) {
+        m_written += bytes.size();
+    } else {
+        m_file.truncate(m_written);
+    }
+    return systemError;
+}
+
 FileStep OutputFile::WriteLogLine() {
     for (;;) {
         const int systemError = m_file.writeAll(CsvLine);

@@ -20,6 +20,9 @@ public:
     FileStep OpenOutputFile(const QString& name);
     // Writes CsvLine exactly as it is.
     FileStep WriteLogLine();
+    // Writes whole lines at once without telling the operator anything: 0 when written, else the system's
+    // error, the file then cut back to the lines written before.
+    int writeWhole(QByteArrayView bytes);
     void close() { m_file.close(); }
 
     QByteArray CsvLine;

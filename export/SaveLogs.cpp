@@ -5,6 +5,21 @@
 #include "OutputFile.h"
 #include "Settings.h"
 #include "StoredSettings.h"
+#include "WriteLogLines.h"
+
+namespace {
+
+LineBytes joinedLines(const LogSource& logs, int count) {
+    LineBytes joined;
+    joined.ends.reserve(size_t(std::max(count, 0)));
+    for (int k = 1; k <= count; ++k) {
+        joined.bytes.append(logs.line(k));
+        joined.ends.push_back(joined.bytes.size());
+    }
+    return joined;
+}
+
+} // namespace
 
 SaveResult SaveLogs(const LogSource& logs, Settings& settings, Operator& op) {
     const auto chosen = op.chooseSaveFile(
@@ -29,14 +44,12 @@ SaveResult SaveLogs(const LogSource& logs, Settings& settings, Operator& op) {
         return SaveResult::Failed;
     }
     const int count = logs.count();
-    for (int i = 1; i <= count; ++i) {
-        file.CsvLine = logs.line(i).toByteArray();
-        if (file.WriteLogLine() != FileStep::Done) {
-            file.close();
-            op.messageBox(QStringLiteral("Error Writing to File!!"), MsgStyle::Ok + MsgStyle::Critical,
-                          QStringLiteral("FILE WRITE ERROR"));
-            return SaveResult::Failed;
-        }
+    if (WriteLogLines(file, logs.snapshot ? logs.snapshot(count) : joinedLines(logs, count)) !=
+        FileStep::Done) {
+        file.close();
+        op.messageBox(QStringLiteral("Error Writing to File!!"), MsgStyle::Ok + MsgStyle::Critical,
+                      QStringLiteral("FILE WRITE ERROR"));
+        return SaveResult::Failed;
     }
     file.close();
     qCInfo(lcExport).noquote() << "saved" << count << "lines to" << name;

@@ -1,5 +1,10 @@
 #include "LinkDisplay.h"
 
+LinkDisplay::LinkDisplay() {
+    m_publishLater.setSingleShot(true);
+    connect(&m_publishLater, &QTimer::timeout, this, &LinkDisplay::publish);
+}
+
 void LinkDisplay::setPanelText(int index, const QString& text) {
     m_panels.at(size_t(index)).text = text;
     touch();
@@ -23,7 +28,7 @@ void LinkDisplay::showLines(const LineStore& store, int first, int last) {
     m_firstLine = first;
     m_lastLine = last;
     ++m_logRevision;
-    touch();
+    touchOften();
 }
 
 void LinkDisplay::setLogText(const QByteArray& text) {
@@ -37,12 +42,12 @@ void LinkDisplay::appendLogText(QByteArrayView text) {
     logText();
     m_logText.append(text);
     ++m_logRevision;
-    touch();
+    touchOften();
 }
 
 void LinkDisplay::setProgress(int percent) {
     m_progress = percent;
-    touch();
+    touchOften();
 }
 
 void LinkDisplay::setCommandsEnabled(bool enabled) {
@@ -56,18 +61,32 @@ void LinkDisplay::setSaveEnabled(bool enabled) {
 }
 
 void LinkDisplay::release() {
-    if (--m_holds == 0 && m_dirty) {
+    if (--m_holds != 0 || !m_dirty) {
+        return;
+    }
+    if (m_urgent || !m_sincePublish.isValid() || m_sincePublish.hasExpired(kPublishMs)) {
         publish();
+    } else if (!m_publishLater.isActive()) {
+        m_publishLater.start(int(kPublishMs - m_sincePublish.elapsed()));
     }
 }
 
 void LinkDisplay::publish() {
     logText(); // the lines are certain now; the store may change before the window looks
     m_dirty = false;
+    m_urgent = false;
+    m_publishLater.stop();
+    m_sincePublish.start();
     emit changed();
 }
 
 void LinkDisplay::touch() {
+    ++m_statusRevision;
+    m_urgent = true;
+    touchOften();
+}
+
+void LinkDisplay::touchOften() {
     m_dirty = true;
     if (m_holds == 0) {
         publish();

@@ -10,6 +10,10 @@
 
 namespace {
 
+// A read this small after a pause this long means the bytes trickle in: the port may rest.
+constexpr qsizetype kSmallRead = 256;
+constexpr int kTrickleGapMs = 5;
+
 struct LineSettings {
     qint32 baud;
     QSerialPort::Parity parity;
@@ -83,8 +87,49 @@ PortError::Cause causeOf(QSerialPort::SerialPortError error) {
 } // namespace
 
 ComPort::ComPort(QObject* parent) : QObject(parent) {
-    connect(&m_port, &QSerialPort::readyRead, this, [this] { raise(Receive); });
+    connect(&m_port, &QSerialPort::readyRead, this, &ComPort::onReadyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &ComPort::onError);
+    m_rest.setSingleShot(true);
+    m_rest.setInterval(kRestMs);
+    m_rest.setTimerType(Qt::PreciseTimer); // a rest a little longer than the display's 40 ms, never shorter
+    connect(&m_rest, &QTimer::timeout, this, [this] {
+        watchForInput(true);
+        if (m_port.isOpen() && m_port.bytesAvailable() > 0) {
+            onReadyRead(); // read from the device meanwhile: no notice will come for these
+        }
+    });
+}
+
+void ComPort::onReadyRead() {
+    if (m_rest.isActive()) {
+        return; // read when the rest is over
+    }
+    const bool afterPause = m_sinceRead.isValid() && m_sinceRead.elapsed() >= kTrickleGapMs;
+    m_lastRead = 0;
+    raise(Receive);
+    m_sinceRead.start();
+    // Two small reads after pauses in a row: one alone may be the last of a fast stream, or a stall.
+    m_smallReads = afterPause && m_lastRead > 0 && m_lastRead < kSmallRead ? m_smallReads + 1 : 0;
+    if (m_smallReads >= 2 && m_port.isOpen()) {
+        watchForInput(false);
+        m_rest.start();
+    }
+}
+
+// The serial port watches its device through a notifier of its own; while it is off, bytes wait in the
+// system's buffer and nothing wakes the program. Where the notifier cannot be found, the port never rests.
+void ComPort::watchForInput(bool watch) {
+    if (m_readNotifier.isNull()) {
+        const auto notifiers = m_port.findChildren<QSocketNotifier*>();
+        for (QSocketNotifier* notifier : notifiers) {
+            if (notifier->type() == QSocketNotifier::Read) {
+                m_readNotifier = notifier;
+            }
+        }
+    }
+    if (!m_readNotifier.isNull()) {
+        m_readNotifier->setEnabled(watch);
+    }
 }
 
 void ComPort::setCommPort(int number) {
@@ -116,6 +161,7 @@ QString ComPort::deviceName() const {
 
 void ComPort::setPortOpen(bool open) {
     if (!open) {
+        m_rest.stop();
         m_port.close();
         return;
     }
@@ -154,7 +200,9 @@ void ComPort::Output(QByteArrayView bytes) {
 }
 
 QByteArray ComPort::Input() {
-    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+    QByteArray bytes = m_port.isOpen() ? m_port.readAll() : QByteArray();
+    m_lastRead += bytes.size();
+    return bytes;
 }
 
 void ComPort::discardInput() {
@@ -179,6 +227,7 @@ void ComPort::onError(QSerialPort::SerialPortError error) {
         qCWarning(lcPort) << "COM" << m_commPort << '(' << m_port.portName()
                           << ") went away:" << m_port.errorString();
         m_hangUpReason = PortDiagnosis::hangUp(m_commPort, m_openedDevice);
+        m_rest.stop();
         m_port.close();
         raise(HangUp);
     }

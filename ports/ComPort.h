@@ -4,18 +4,26 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
+#include <QTimer>
 
 // The program's one serial port. A COM number and a settings text ("9600,n,8,1") configure it; opening
 // finds the device for the number. Numbering, configuring or opening it may raise PortError. Every
 // arrival of bytes raises OnComm with CommEvent Receive; a device that hangs up (adapter pulled, pty
-// closed) closes the port at once and raises OnComm once with CommEvent HangUp.
+// closed) closes the port at once and raises OnComm once with CommEvent HangUp. While bytes trickle in (a
+// controller at 9600 baud sends a few every millisecond), the port rests kRestMs after each small read and
+// then hands over all that came meanwhile, so the program wakes a few dozen times a second rather than
+// for every few bytes; a fast stream is handed over as it comes.
 class ComPort : public QObject {
     Q_OBJECT
 
 public:
     enum Event { NoEvent = 0, Receive = 2, HangUp = 5 };
+    static constexpr int kRestMs = 45;
 
     explicit ComPort(QObject* parent = nullptr);
 
@@ -56,8 +64,15 @@ signals:
 private:
     void raise(Event event);
     void onError(QSerialPort::SerialPortError error);
+    void onReadyRead();
+    void watchForInput(bool watch);
 
     QSerialPort m_port;
+    QTimer m_rest;
+    QPointer<QSocketNotifier> m_readNotifier;
+    QElapsedTimer m_sinceRead;
+    qsizetype m_lastRead = 0;
+    int m_smallReads = 0;
     int m_commPort = 1;
     QString m_devicePath;
     QString m_device; // named with the number, instead of the one the number finds

@@ -73,6 +73,66 @@ private slots:
         QVERIFY(!w->link().ResponseTimer.isActive());
     }
 
+    // At 9600 baud the window is brought up to date a few times a second instead of with every read; what
+    // it shows at the completion box and after it is what a line-by-line display leaves.
+    void pacedDownloadShowsEveryLine() {
+        constexpr int kRecords = 30;
+        QVERIFY(w->startSim({.records = kRecords, .paced = true}));
+        QVERIFY(w->openWindow());
+        struct Shown {
+            QStringList panels;
+            QList<QColor> colours;
+            QString log;
+            int progress = -1;
+            bool save = false, download = false;
+        };
+        auto shown = [&] {
+            Shown now;
+            for (QLineEdit* panel : w->form->StatusPanel) {
+                now.panels << panel->text();
+                now.colours << panel->palette().color(QPalette::Base);
+            }
+            now.log = w->form->LogText->toPlainText();
+            now.progress = w->form->LoadProgress->value();
+            now.save = w->form->SaveButton->isEnabled();
+            now.download = w->form->LoadButton->isEnabled();
+            return now;
+        };
+        Shown atBox;
+        w->op.onQuestion = [&](const ScriptedOperator::Question&) { atBox = shown(); };
+        w->form->LoadButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w->idle(), 10000);
+        QCOMPARE(w->op.texts(), QStringList{"Download Complete!"});
+
+        const QList<QByteArray> lines = SimReply::downloadLines(kRecords);
+        const int total = int(lines.size()); // header, titles, records and the final line
+        QStringList newest;
+        for (int k = total - 25; k < total; ++k) {
+            newest << QString::fromLatin1(lines[k - 1].chopped(2));
+        }
+        const QString log = newest.join(QLatin1Char('\n')) + QLatin1Char('\n');
+        const QStringList header = {QStringLiteral("Site: North Pump Station"),
+                                    QStringLiteral("Log Entries: %1").arg(kRecords),
+                                    QStringLiteral("Unit: RM7-0042"), QStringLiteral("Firmware: R7305 V1.7")};
+        QCOMPARE(atBox.panels, QStringList{"Load Complete."} + header);
+        QCOMPARE(atBox.log, log);
+        // The last line before "END OF DOWNLOAD" is line total - 1 of total expected.
+        QCOMPARE(atBox.progress, qRound(double(total - 1) / total * 100));
+        QVERIFY(atBox.save && !atBox.download);
+        const QPalette palette = w->form->Frame1->palette();
+        const QColor menu = palette.color(QPalette::Active, QPalette::Window);
+        const QColor face = palette.color(QPalette::Active, QPalette::Button);
+        QCOMPARE(atBox.colours, (QList<QColor>{menu, menu, face, menu, menu}));
+
+        const Shown after = shown();
+        QCOMPARE(after.panels, atBox.panels);
+        QCOMPARE(after.colours, atBox.colours);
+        QCOMPARE(after.log, log);
+        QCOMPARE(after.progress, 0);
+        QVERIFY(after.save && after.download);
+        QCOMPARE(w->link().state.LogLines.lines(1, total).toByteArray(), lines.join());
+    }
+
     void noLogsAfterStrayCharacters() {
         QVERIFY(w->startSim({.records = 0, .stray = "\x05?"}));
         QVERIFY(w->openWindow());

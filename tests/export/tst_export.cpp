@@ -2,11 +2,13 @@
 
 #include "ChildReport.h"
 #include "FileErrors.h"
+#include "OutputFile.h"
 #include "SaveLogs.h"
 #include "ScriptedOperator.h"
 #include "Settings.h"
 #include "SettingsFile.h"
 #include "TestEnvironment.h"
+#include "WriteLogLines.h"
 
 #include <QtTest>
 #include <csignal>
@@ -29,17 +31,46 @@ LogSource sourceOf(const QByteArrayList& lines) {
             [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
 }
 
+// Lines of every kind a controller may send: short and long, a bare LF, NUL and 0xFF bytes.
+QByteArrayList mixedLines() {
+    QByteArrayList lines = sampleLines(12);
+    lines.insert(3, QByteArray(3000, 'x') + "\r\n");
+    lines.insert(5, "\n");
+    lines.insert(7, QByteArray("a\0b\xff,c", 7) + "\n");
+    lines << "END OF DOWNLOAD\r\n";
+    return lines;
+}
+
+LineBytes bytesOf(const QByteArrayList& lines) {
+    LineBytes joined;
+    for (const QByteArray& line : lines) {
+        joined.bytes += line;
+        joined.ends.push_back(joined.bytes.size());
+    }
+    return joined;
+}
+
 // Runs the save in a child process, with what the child needs changed there alone (dropped privileges, a
 // file size limit); returns the child's answer: the save's result, then what the operator was told.
-QByteArray saveInChild(const std::function<void()>& prepare, const QByteArrayList& lines,
-                       const QString& name) {
+QByteArray saveInChild(const std::function<void()>& prepare, const QByteArrayList& lines, const QString& name,
+                       qsizetype chunkBytes = 0) {
     return reportFromChild([&] {
         prepare();
         ScriptedOperator op;
         op.saveFiles = {name};
         Settings settings;
-        const SaveResult result = SaveLogs(sourceOf(lines), settings, op);
-        return QByteArray::number(int(result)) + '|' + op.texts().join(u'|').toUtf8();
+        int result = 0;
+        if (chunkBytes == 0) {
+            result = int(SaveLogs(sourceOf(lines), settings, op));
+        } else {
+            // The writing alone, in pieces of chunkBytes: 0 written, 1 failed.
+            OutputFile file(op);
+            result = file.OpenOutputFile(name) == FileStep::Done &&
+                             WriteLogLines(file, bytesOf(lines), chunkBytes) == FileStep::Done
+                         ? 0
+                         : 1;
+        }
+        return QByteArray::number(result) + '|' + op.texts().join(u'|').toUtf8();
     });
 }
 
@@ -135,6 +166,79 @@ private slots:
             lines, name);
         QCOMPARE(report, QByteArray("2|Error Writing to File!!"));
         QCOMPARE(readFileBytes(name), lines.mid(0, 9).join());
+    }
+
+    // However the lines are split into writes, the file holds them byte for byte.
+    void writeSplits_data() {
+        QTest::addColumn<qsizetype>("chunkBytes");
+        for (const qsizetype chunk :
+             {qsizetype(1), qsizetype(2), qsizetype(40), qsizetype(41), qsizetype(100), qsizetype(2999),
+              qsizetype(3002), qsizetype(4000), kWriteChunkBytes}) {
+            QTest::addRow("%lld", qlonglong(chunk)) << chunk;
+        }
+    }
+    void writeSplits() {
+        QFETCH(qsizetype, chunkBytes);
+        const QByteArrayList lines = mixedLines();
+        const QString name = m_env->path(QStringLiteral("split.csv"));
+        ScriptedOperator op;
+        OutputFile file(op);
+        QCOMPARE(file.OpenOutputFile(name), FileStep::Done);
+        QCOMPARE(WriteLogLines(file, bytesOf(lines), chunkBytes), FileStep::Done);
+        file.close();
+        QCOMPARE(readFileBytes(name), lines.join());
+        QVERIFY(op.questions.isEmpty());
+    }
+
+    // A source that hands its lines over in one piece writes the same file as one asked line by line.
+    void snapshotSourceWritesTheSameBytes() {
+        const QByteArrayList lines = mixedLines();
+        LogSource source = sourceOf(lines);
+        source.snapshot = [&lines](int count) { return bytesOf(lines.mid(0, count)); };
+        const QString name = m_env->path(QStringLiteral("snapshot.csv"));
+        ScriptedOperator op;
+        op.saveFiles = {name};
+        Settings settings;
+        QCOMPARE(SaveLogs(source, settings, op), SaveResult::Saved);
+        QCOMPARE(readFileBytes(name), lines.join());
+    }
+
+    // The disk fills up anywhere: inside a line, at a line's end, inside or at the end of a piece. The file
+    // keeps the whole lines before the one that did not fit, whatever the pieces.
+    void diskFillsUpAnywhere_data() {
+        QTest::addColumn<int>("wholeLines");
+        QTest::addColumn<int>("extraBytes");
+        QTest::addColumn<qsizetype>("chunkBytes");
+        const QByteArrayList lines = mixedLines();
+        for (const qsizetype chunk : {qsizetype(0), qsizetype(1), qsizetype(100), qsizetype(4000)}) {
+            for (const int whole : {0, 1, 3, 4, 9, 15}) {
+                for (const int extra : {0, 1, 20}) {
+                    if (extra >= lines.at(whole).size()) {
+                        continue; // the next line would fit
+                    }
+                    QTest::addRow("%d lines + %d bytes, pieces of %lld", whole, extra, qlonglong(chunk))
+                        << whole << extra << chunk;
+                }
+            }
+        }
+    }
+    void diskFillsUpAnywhere() {
+        QFETCH(int, wholeLines);
+        QFETCH(int, extraBytes);
+        QFETCH(qsizetype, chunkBytes);
+        const QByteArrayList lines = mixedLines();
+        const QByteArray kept = lines.mid(0, wholeLines).join();
+        const QString name = m_env->path(QStringLiteral("full.csv"));
+        const rlim_t room = rlim_t(kept.size() + extraBytes);
+        const QByteArray report = saveInChild(
+            [room] {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{room, room};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            },
+            lines, name, chunkBytes);
+        QCOMPARE(report, chunkBytes == 0 ? QByteArray("2|Error Writing to File!!") : QByteArray("1|"));
+        QCOMPARE(readFileBytes(name), kept);
     }
 
     void reportFileError_data() {

@@ -245,6 +245,72 @@ private slots:
         QCOMPARE(f.lines().last(), kEnd);
     }
 
+    // Within a read, new lines and progress wait for the next publication (at most every 50 ms); a change
+    // of status or commands, and an explicit publish before a box, show at once.
+    void displayPublishesLinesLaterAndStatusAtOnce() {
+        Fixture f;
+        QSignalSpy published(&f.link.display, &LinkDisplay::changed);
+        QElapsedTimer clock;
+        clock.start();
+        for (int k = 1; k <= 200; ++k) {
+            DisplayHold hold(f.link.display);
+            f.link.display.appendLogText("line\r\n");
+            f.link.display.setProgress(k % 100);
+        }
+        QVERIFY(published.size() <= 1 + clock.elapsed() / LinkDisplay::kPublishMs);
+        QTRY_VERIFY(!published.isEmpty()); // the last lines follow without a further read
+        QCOMPARE(f.link.display.logText().count("line"), 200);
+        QTest::qWait(2 * LinkDisplay::kPublishMs);
+        published.clear();
+        {
+            DisplayHold hold(f.link.display);
+            f.link.display.setProgress(6);
+            f.link.display.setPanelText(0, QStringLiteral("Load Complete."));
+        }
+        QCOMPARE(published.size(), 1);
+        {
+            DisplayHold hold(f.link.display);
+            f.link.display.setProgress(7);
+            f.link.display.publish();
+            QCOMPARE(published.size(), 2);
+        }
+        QTest::qWait(2 * LinkDisplay::kPublishMs);
+        QCOMPARE(published.size(), 2); // nothing was left to publish
+    }
+
+    // What the store hands over for saving stays as it was while lines arrive and after a clear.
+    void storeSnapshotOutlivesChanges() {
+        LineStore store;
+        QByteArray all;
+        for (int k = 1; k <= 5000; ++k) {
+            const QByteArray line = "line " + QByteArray::number(k) + "\r\n";
+            store.append(line);
+            all += line;
+        }
+        const QByteArray shared = store.sharedBytes();
+        const std::vector<qsizetype> ends = store.ends();
+        store.append("more\r\n");
+        QCOMPARE(store.lines(1, 5001).toByteArray(), all + "more\r\n");
+        store.clear();
+        QCOMPARE(store.count(), 0);
+        QCOMPARE(store.capacityBytes(), 0); // cleared means given back
+        QCOMPARE(shared.first(ends.back()), all);
+        QCOMPARE(ends.size(), size_t(5000));
+    }
+
+    // A long download of short lines costs at most 16 bytes a line beyond the lines' bytes.
+    void storeCostsLittleMoreThanItsBytes() {
+        LineStore store;
+        qsizetype bytes = 0;
+        for (int k = 1; k <= 200'000; ++k) {
+            const QByteArray line = "01/11/2026,08:00," + QByteArray::number(k) + "\r\n";
+            store.append(line);
+            bytes += line.size();
+        }
+        QVERIFY2(store.capacityBytes() <= bytes + 16 * qsizetype(store.count()),
+                 qPrintable(QStringLiteral("%1 bytes held for %2").arg(store.capacityBytes()).arg(bytes)));
+    }
+
     void watchdogCountsCompletedLines() {
         Fixture f;
         watchdogTick(f.link); // first tick, no line yet
