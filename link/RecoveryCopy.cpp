@@ -35,6 +35,7 @@ void RecoveryCopy::restart() {
     m_file.close();
     m_copied = 0;
     m_failed = false;
+    m_finished = false;
     if (!QDir().mkpath(stateFolder())) {
         fail(QStringLiteral("cannot make the folder ") + stateFolder());
         return;
@@ -65,10 +66,18 @@ void RecoveryCopy::finish(const LineStore& lines) {
     if (!m_file.isOpen()) {
         return;
     }
-    flush();
     if (m_copied == 0) {
         remove();
+        return;
     }
+    // In the system's hands at once, so a crash from here on loses nothing; on the disk itself within
+    // the usual second, so the finish does not wait for the disk.
+    if (!m_file.flush()) {
+        fail(m_file.errorString());
+        return;
+    }
+    m_finished = true;
+    m_flushTimer.start();
 }
 
 void RecoveryCopy::flush() {
@@ -83,6 +92,9 @@ void RecoveryCopy::flush() {
     // Down to the disk itself, not only the system's cache: a flat battery must not lose the lines.
     ::fdatasync(m_file.handle());
 #endif
+    if (m_finished) {
+        m_flushTimer.stop();
+    }
 }
 
 void RecoveryCopy::remove() {

@@ -27,7 +27,8 @@ public:
     void restart();
     // Copies the lines stored since the last call.
     void catchUp(const LineStore& lines);
-    // Brings what was copied to the disk; an empty copy is removed, as there is nothing to recover.
+    // The download is over: what was copied goes to the system at once and to the disk within a second;
+    // an empty copy is removed, as there is nothing to recover.
     void finish(const LineStore& lines);
     // The lines were saved or given up.
     void remove();
@@ -49,6 +50,7 @@ private:
 
     QFile m_file;
     QTimer m_flushTimer;
-    int m_copied = 0;      // lines of the store in the copy
-    bool m_failed = false; // the copy could not be kept for this download (logged once)
+    int m_copied = 0;        // lines of the store in the copy
+    bool m_failed = false;   // the copy could not be kept for this download (logged once)
+    bool m_finished = false; // the download is over: one last flush to the disk is due
 };

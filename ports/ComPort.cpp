@@ -160,6 +160,8 @@ QString ComPort::deviceName() const {
 }
 
 void ComPort::setPortOpen(bool open) {
+    // Each opening has a notifier of its own; the one found for an earlier opening is not this one.
+    m_readNotifier.clear();
     if (!open) {
         m_rest.stop();
         m_port.close();

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <stdexcept>
+#include <utility>
 
 // Raised when the serial port cannot be numbered, configured or opened. It keeps what was tried (the COM
 // number and its device) and why it failed, so the reason can be logged and told; the program's callers
@@ -18,9 +19,9 @@ public:
         Other,
     };
 
-    PortError(Cause cause, const QString& reason, int comNumber = 0, const QString& device = QString())
+    PortError(Cause cause, const QString& reason, int comNumber = 0, QString device = QString())
         : std::runtime_error(reason.toStdString()), m_cause(cause), m_reason(reason), m_comNumber(comNumber),
-          m_device(device) {}
+          m_device(std::move(device)) {}
 
     Cause cause() const { return m_cause; }
     // What the operator reads under the message and the log records: what was tried, why it failed and
