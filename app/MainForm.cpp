@@ -181,18 +181,21 @@ void MainForm::buildMenus() {
         item->setObjectName(QLatin1String(name));
         return item;
     };
-    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     fileMenu->setObjectName(QStringLiteral("FileMen"));
-    SaveFile = action(fileMenu, "SaveFile", QStringLiteral("Save"));
+    SaveFile = action(fileMenu, "SaveFile", QStringLiteral("&Save"));
+    SaveFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     fileMenu->addSeparator()->setObjectName(QStringLiteral("Sep2"));
-    ExitMenu = action(fileMenu, "ExitMenu", QStringLiteral("Exit"));
-    QMenu* toolMenu = menuBar()->addMenu(QStringLiteral("Tools"));
+    ExitMenu = action(fileMenu, "ExitMenu", QStringLiteral("E&xit"));
+    ExitMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QMenu* toolMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
     toolMenu->setObjectName(QStringLiteral("ToolMen"));
-    ConnectMenu = action(toolMenu, "ConnectMenu", QStringLiteral("Download"));
-    SetupComs = action(toolMenu, "SetupComs", QStringLiteral("COM Port Selection"));
-    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("Help"));
+    ConnectMenu = action(toolMenu, "ConnectMenu", QStringLiteral("&Download"));
+    SetupComs = action(toolMenu, "SetupComs", QStringLiteral("&COM Port Selection"));
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("Help"));
-    About = action(helpMenu, "About", QStringLiteral("About"));
+    About = action(helpMenu, "About", QStringLiteral("&About"));
+    About->setShortcut(QKeySequence(Qt::Key_F1));
 
     resize(px(kClientWidth), px(kClientHeight) + menuBar()->sizeHint().height());
 }

@@ -9,35 +9,9 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QStyle>
 
 namespace {
-
-// Captions with their access keys; read without the '&' they are the captions as written.
-void addAccessKeys(MainForm& form) {
-    for (QAction* menuAction : form.menuBar()->actions()) {
-        QMenu* menu = menuAction->menu();
-        if (menu == nullptr) {
-            continue;
-        }
-        if (menu->objectName() == u"FileMen") {
-            menu->setTitle(QStringLiteral("&File"));
-        } else if (menu->objectName() == u"ToolMen") {
-            menu->setTitle(QStringLiteral("&Tools"));
-        } else if (menu->objectName() == u"Help") {
-            menu->setTitle(QStringLiteral("&Help"));
-        }
-    }
-    form.SaveFile->setText(QStringLiteral("&Save"));
-    form.ExitMenu->setText(QStringLiteral("E&xit"));
-    form.ConnectMenu->setText(QStringLiteral("&Download"));
-    form.SetupComs->setText(QStringLiteral("&COM Port Selection"));
-    form.About->setText(QStringLiteral("&About"));
-    form.SaveFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    form.ExitMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    form.About->setShortcut(QKeySequence(Qt::Key_F1));
-}
 
 void addViewerItem(MainForm& form, Operator& op) {
     auto* tools = form.findChild<QMenu*>(QStringLiteral("ToolMen"));
@@ -77,7 +51,6 @@ void describeDisplays(MainForm& form) {
 
 void addWindowAccess(MainForm& form, Operator& op) {
     AccessibleAnnouncer::installViews();
-    addAccessKeys(form);
     addViewerItem(form, op);
     describeDisplays(form);
 }
