@@ -177,6 +177,15 @@ void benchCopy() {
     ::close(port);
 }
 
+// The main window on the chosen platform, with an operator who is never asked anything that needs a person.
+struct ShownWindow {
+    QuietOperator op;
+    ComPort port;
+    Settings settings;
+    MainForm window{op, port, settings};
+    ShownWindow() { window.show(); }
+};
+
 // Notes every paint, so that a clock can stop only once the event loop has gone idle after the last one.
 class PaintWatch : public QObject {
 public:
@@ -268,11 +277,8 @@ DownloadRun downloadThroughWindow(MainForm& window, bool watchGap) {
 // The whole window taking a download from rm7-sim in a process of its own.
 void benchWindow(int records, bool paced) {
     SimProcess sim(records, paced);
-    QuietOperator op;
-    ComPort port;
-    Settings settings;
-    MainForm window(op, port, settings);
-    window.show();
+    ShownWindow w;
+    MainForm& window = w.window;
     QCoreApplication::processEvents();
     const DownloadRun run = downloadThroughWindow(window, false);
     report({{"wall", run.wall},
@@ -286,11 +292,8 @@ void benchWindow(int records, bool paced) {
 // what is left after clearing them.
 void benchMillion() {
     SimProcess sim(kMillionLines - kHeaderAndEndLines, false);
-    QuietOperator op;
-    ComPort port;
-    Settings settings;
-    MainForm window(op, port, settings);
-    window.show();
+    ShownWindow w;
+    MainForm& window = w.window;
     QCoreApplication::processEvents();
     const Heap before = heap();
     const DownloadRun run = downloadThroughWindow(window, true);
@@ -350,11 +353,7 @@ void benchStartUp() {
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     qputenv("XDG_STATE_HOME", home.filePath(QStringLiteral("state")).toLocal8Bit());
-    QuietOperator op;
-    ComPort port;
-    Settings settings;
-    MainForm window(op, port, settings);
-    window.show();
+    const ShownWindow w;
     QCoreApplication::processEvents();
     report({{"cpu", cpuSeconds()}});
 }
@@ -399,18 +398,15 @@ void fillStore(MainForm& window, int records) {
 // Opening the log viewer on a download already stored: the time until its table is on screen, and the
 // memory it adds (KiB).
 void benchViewerOpen(int records) {
-    QuietOperator op;
-    ComPort port;
-    Settings settings;
-    MainForm window(op, port, settings);
-    window.show();
+    ShownWindow w;
+    MainForm& window = w.window;
     fillStore(window, records);
     QCoreApplication::processEvents();
     const long before = residentKiB();
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    std::unique_ptr<LogViewer> viewer(openLogViewer(window, op));
+    std::unique_ptr<LogViewer> viewer(openLogViewer(window, w.op));
     QCoreApplication::processEvents(); // laid out and painted
     const double wall = seconds(clock);
     report({{"wall", wall}, {"cpu", cpuSeconds() - cpu}, {"added", double(residentKiB() - before)}});
@@ -419,13 +415,10 @@ void benchViewerOpen(int records) {
 // On a million stored lines: the time from typing into the viewer's Find box to the rows found, or from
 // choosing the chart to its points drawn.
 void benchViewerOnMillion(bool chart) {
-    QuietOperator op;
-    ComPort port;
-    Settings settings;
-    MainForm window(op, port, settings);
-    window.show();
+    ShownWindow w;
+    MainForm& window = w.window;
     fillStore(window, kMillionLines - kHeaderAndEndLines);
-    std::unique_ptr<LogViewer> viewer(openLogViewer(window, op));
+    std::unique_ptr<LogViewer> viewer(openLogViewer(window, w.op));
     QCoreApplication::processEvents();
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
@@ -446,14 +439,11 @@ void benchViewerOnMillion(bool chart) {
 enum class Viewer { None, Table, Chart };
 void benchViewerStream(Viewer shown) {
     SimProcess sim(kStreamRecords, false);
-    QuietOperator op;
-    ComPort port;
-    Settings settings;
-    MainForm window(op, port, settings);
-    window.show();
+    ShownWindow w;
+    MainForm& window = w.window;
     std::unique_ptr<LogViewer> viewer;
     if (shown != Viewer::None) {
-        viewer.reset(openLogViewer(window, op));
+        viewer.reset(openLogViewer(window, w.op));
         if (shown == Viewer::Chart) {
             viewer->tabs()->setCurrentWidget(viewer->chart());
         }
