@@ -30,6 +30,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -299,7 +300,7 @@ void benchMillion() {
     const DownloadRun run = downloadThroughWindow(window, true);
     const LineStore& store = window.link().state.LogLines;
     const double bytes = double(store.lines(1, store.count()).size());
-    const double lines = double(store.count());
+    const auto lines = double(store.count());
     const Heap full = heap();
     window.link().state.dropLines();
     QCoreApplication::processEvents();
@@ -502,7 +503,7 @@ struct Series {
         }
         QList<double> sorted = values;
         std::sort(sorted.begin(), sorted.end());
-        return sorted.at(qsizetype(q * double(sorted.size() - 1) + 0.5));
+        return sorted.at(qsizetype(std::lround(q * double(sorted.size() - 1))));
     }
 };
 
