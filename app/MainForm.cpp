@@ -358,25 +358,27 @@ SaveResult MainForm::SaveLogs() {
 }
 
 void MainForm::offerRecoveredDownload() {
-    const auto found = RecoveryCopy::find();
-    if (!found) {
-        return;
+    for (const RecoveryCopy::Found& found : RecoveryCopy::leftovers()) {
+        offerRecoveredDownload(found);
     }
+}
+
+void MainForm::offerRecoveredDownload(const RecoveryCopy::Found& found) {
     LineStore lines;
-    for (qsizetype begin = 0; begin < found->lines.size();) {
-        const qsizetype end = found->lines.indexOf('\n', begin) + 1;
-        lines.append(QByteArrayView(found->lines).sliced(begin, end - begin));
+    for (qsizetype begin = 0; begin < found.lines.size();) {
+        const qsizetype end = found.lines.indexOf('\n', begin) + 1;
+        lines.append(QByteArrayView(found.lines).sliced(begin, end - begin));
         begin = end;
     }
     const LogSource source = sourceOf(lines);
     const QString text = QStringLiteral("%1 lines downloaded on %2 were not saved.\r\nSave them now?")
-                             .arg(found->count)
-                             .arg(found->written.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+                             .arg(found.count)
+                             .arg(found.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     while (m_op.messageBox(text, MsgStyle::YesNo + MsgStyle::Exclamation,
                            QStringLiteral("Unsaved Download")) == Answer::Yes) {
         switch (::SaveLogs(source, m_settings, m_op)) {
         case SaveResult::Saved:
-            RecoveryCopy::discardFound();
+            RecoveryCopy::discard(found.path);
             return;
         case SaveResult::Cancelled:
             return; // offered again at the next start
@@ -384,7 +386,7 @@ void MainForm::offerRecoveredDownload() {
             break; // asked again, as after a failed save of a download
         }
     }
-    RecoveryCopy::discardFound();
+    RecoveryCopy::discard(found.path);
 }
 
 void MainForm::changeEvent(QEvent* event) {

@@ -64,8 +64,10 @@ public:
     // Offers to save the stored lines; afterwards they count as gone.
     void PromptSaveLogs();
     SaveResult SaveLogs();
-    // At start-up: offers to save the lines a download left in its recovery copy, when they were not saved.
+    // At start-up: offers to save the lines downloads left in their recovery copies, when they were not
+    // saved, one copy after another.
     void offerRecoveredDownload();
+    void offerRecoveredDownload(const RecoveryCopy::Found& found);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -3,6 +3,7 @@
 #include "LineStore.h"
 #include "Logging.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -27,11 +28,12 @@ RecoveryCopy::RecoveryCopy() {
     m_flushTimer.callOnTimeout([this] { flush(); });
 }
 
-QString RecoveryCopy::path() {
-    return stateFolder() + QStringLiteral("recovery.csv");
+QString RecoveryCopy::folder() {
+    return stateFolder();
 }
 
 void RecoveryCopy::restart() {
+    m_flushTimer.stop();
     m_file.close();
     m_copied = 0;
     m_failed = false;
@@ -40,7 +42,23 @@ void RecoveryCopy::restart() {
         fail(QStringLiteral("cannot make the folder ") + stateFolder());
         return;
     }
-    m_file.setFileName(path());
+    if (!m_lock) {
+        // A name of its own: when it started, which program, and which of its copies.
+        static int made = 0;
+        const QString name =
+            stateFolder() + QStringLiteral("recovery-%1-%2-%3.csv")
+                                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")))
+                                .arg(QCoreApplication::applicationPid())
+                                .arg(made++);
+        auto lock = std::make_unique<QLockFile>(name + QStringLiteral(".lock"));
+        lock->setStaleLockTime(0); // a long download is no reason to think its program gone
+        if (!lock->tryLock(0)) {
+            fail(QStringLiteral("cannot lock ") + name);
+            return;
+        }
+        m_lock = std::move(lock);
+        m_file.setFileName(name);
+    }
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         fail(m_file.errorString());
         return;
@@ -101,9 +119,14 @@ void RecoveryCopy::remove() {
     m_flushTimer.stop();
     m_file.close();
     m_copied = 0;
+    if (!m_lock) {
+        return; // no copy of this program's own
+    }
     if (QFile::exists(path()) && !QFile::remove(path())) {
         qCWarning(lcLink).noquote() << "cannot remove the recovery copy" << path();
     }
+    m_lock.reset();
+    m_file.setFileName(QString());
 }
 
 void RecoveryCopy::fail(const QString& reason) {
@@ -111,37 +134,44 @@ void RecoveryCopy::fail(const QString& reason) {
     m_file.close();
     if (!m_failed) {
         m_failed = true;
-        qCWarning(lcLink).noquote() << "the download goes on without a recovery copy in" << path() << ':'
-                                    << reason;
+        qCWarning(lcLink).noquote() << "the download goes on without a recovery copy in" << stateFolder()
+                                    << ':' << reason;
     }
 }
 
-std::optional<RecoveryCopy::Found> RecoveryCopy::find() {
-    QFile file(path());
-    if (!file.exists()) {
-        return std::nullopt;
+QList<RecoveryCopy::Found> RecoveryCopy::leftovers() {
+    QList<Found> all;
+    const QFileInfoList copies =
+        QDir(stateFolder()).entryInfoList({QStringLiteral("recovery-*.csv")}, QDir::Files, QDir::Name);
+    for (const QFileInfo& copy : copies) {
+        QLockFile lock(copy.filePath() + QStringLiteral(".lock"));
+        lock.setStaleLockTime(0);
+        if (!lock.tryLock(0)) {
+            continue; // a running program keeps it
+        }
+        QFile file(copy.filePath());
+        if (!file.open(QIODevice::ReadOnly)) {
+            qCWarning(lcLink).noquote()
+                << "cannot read the recovery copy" << file.fileName() << ':' << file.errorString();
+            continue;
+        }
+        Found found{copy.filePath(), file.readAll(), 0, copy.lastModified()};
+        file.close();
+        // A line cut off by the end of the process is no line: only whole lines are recovered.
+        found.lines.truncate(found.lines.lastIndexOf('\n') + 1);
+        found.count = int(found.lines.count('\n'));
+        if (found.count == 0) {
+            qCInfo(lcLink).noquote() << "the recovery copy" << found.path << "holds no whole line; removed";
+            discard(found.path);
+            continue;
+        }
+        all << found;
     }
-    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcLink).noquote() << "cannot read the recovery copy" << path() << ':' << file.errorString();
-        return std::nullopt;
-    }
-    Found found;
-    found.written = QFileInfo(file).lastModified();
-    found.lines = file.readAll();
-    file.close();
-    // A line cut off by the end of the process is no line: only whole lines are recovered.
-    found.lines.truncate(found.lines.lastIndexOf('\n') + 1);
-    found.count = int(found.lines.count('\n'));
-    if (found.count == 0) {
-        qCInfo(lcLink).noquote() << "the recovery copy" << path() << "holds no whole line; removed";
-        discardFound();
-        return std::nullopt;
-    }
-    return found;
+    return all;
 }
 
-void RecoveryCopy::discardFound() {
-    if (!QFile::remove(path())) {
-        qCWarning(lcLink).noquote() << "cannot remove the recovery copy" << path();
+void RecoveryCopy::discard(const QString& path) {
+    if (!QFile::remove(path)) {
+        qCWarning(lcLink).noquote() << "cannot remove the recovery copy" << path;
     }
 }

@@ -4,24 +4,30 @@
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QFile>
+#include <QList>
+#include <QLockFile>
 #include <QString>
 #include <QTimer>
-#include <optional>
+#include <memory>
 
 class LineStore;
 
 // A copy of the running download's lines in the state folder ($XDG_STATE_HOME/korvane/, by default
 // ~/.local/state/korvane/), so that a crash, a killed process or a flat battery loses nothing. Lines go in
-// whole, as they are stored, and reach the disk at least once a second and at the end of the download.
-// The copy is removed once the lines are saved or the operator gives them up; a copy found at start-up
-// holds a download that was not saved. A copy that cannot be written never stops a download.
+// whole, as they are stored, and reach the disk at least once a second and within a second of the end of
+// the download. The copy is removed once the lines are saved or the operator gives them up. Each program
+// keeps a copy of its own, locked while it runs, so downloads running side by side (a script fetching
+// from several controllers) never write into each other's copy; a copy whose program is gone holds a
+// download that was not saved. A copy that cannot be written never stops a download.
 class RecoveryCopy {
 public:
     static constexpr int kFlushMs = 1000;
 
     RecoveryCopy();
 
-    static QString path();
+    static QString folder();
+    // The copy of this program's current (or last) download; empty when it keeps none.
+    QString path() const { return m_file.fileName(); }
 
     // A download starts, or starts over: the copy begins empty.
     void restart();
@@ -35,20 +41,22 @@ public:
 
     // What an earlier run left unsaved: its whole lines, byte for byte, and when they were written.
     struct Found {
+        QString path;
         QByteArray lines;
         int count = 0;
         QDateTime written;
     };
-    // Nothing when there is no copy, or one without a whole line (which is then removed).
-    static std::optional<Found> find();
+    // The copies that no running program keeps, oldest first; a copy without a whole line is removed.
+    static QList<Found> leftovers();
     // Removes a copy found at start-up.
-    static void discardFound();
+    static void discard(const QString& path);
 
 private:
     void flush();
     void fail(const QString& reason);
 
     QFile m_file;
+    std::unique_ptr<QLockFile> m_lock; // held while this program keeps the copy
     QTimer m_flushTimer;
     int m_copied = 0;        // lines of the store in the copy
     bool m_failed = false;   // the copy could not be kept for this download (logged once)

@@ -382,7 +382,8 @@ private slots:
         QVERIFY(w->openWindow());
         w->form->LoadButton->click();
         QTRY_VERIFY(w->idle());
-        const QString copy = w->env.stateFolder() + QStringLiteral("recovery.csv");
+        QCOMPARE(w->env.recoveryCopies().size(), 1);
+        const QString copy = w->env.recoveryCopies().first();
         QCOMPARE(readFileBytes(copy), SimReply::downloadLines(40).join());
         if (then == u"save") {
             w->op.saveFiles = {w->env.path(QStringLiteral("kept.csv"))};
@@ -411,7 +412,7 @@ private slots:
         QFETCH(bool, kept);
         const QByteArray lines = SimReply::downloadLines(30).mid(0, 17).join();
         QDir().mkpath(w->env.stateFolder());
-        const QString copy = w->env.stateFolder() + QStringLiteral("recovery.csv");
+        const QString copy = w->env.stateFolder() + QStringLiteral("recovery-20261201-120000-4242-0.csv");
         QFile file(copy);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(lines + "01/11/2026,00:1"); // killed in the middle of a line
@@ -464,7 +465,8 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::CrashExit);
         QVERIFY(!QFile::exists(w->env.path(QStringLiteral("never.csv"))));
 
-        const QByteArray copy = readFileBytes(w->env.stateFolder() + QStringLiteral("recovery.csv"));
+        QCOMPARE(w->env.recoveryCopies().size(), 1);
+        const QByteArray copy = readFileBytes(w->env.recoveryCopies().first());
         const int lines = int(copy.count('\n'));
         QVERIFY2(lines >= 50, qPrintable(QStringLiteral("only %1 lines in the copy").arg(lines)));
         QVERIFY(copy.endsWith('\n'));

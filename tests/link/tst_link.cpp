@@ -338,23 +338,56 @@ private slots:
     }
 
     // The recovery copy holds every stored line, byte for byte, and only whole lines: a line still arriving
-    // is not in it. A download's end brings it to the disk; an empty copy is removed.
+    // is not in it. While its program runs the copy is its own; once the program is gone it is a leftover
+    // to offer. A download that brought no line leaves nothing to recover.
     void recoveryCopyHoldsTheStoredLines() {
         Fixture f;
-        f.link.recovery.restart();
         const QByteArray sent = kHeader + kRecords;
         f.feed(sent + "01/11/2026,08:03", 7);
         QCOMPARE(f.link.state.LineCount(), 10);
-        f.link.recovery.finish(f.link.state.LogLines);
-        QCOMPARE(readFileBytes(RecoveryCopy::path()), sent);
-        const auto found = RecoveryCopy::find();
-        QVERIFY(found);
-        QCOMPARE(found->lines, sent);
-        QCOMPARE(found->count, 10);
+        auto copy = std::make_unique<RecoveryCopy>();
+        copy->restart();
+        copy->catchUp(f.link.state.LogLines);
+        copy->finish(f.link.state.LogLines);
+        const QString path = copy->path();
+        QCOMPARE(readFileBytes(path), sent);
+        QVERIFY(RecoveryCopy::leftovers().isEmpty()); // a running program keeps it
+        copy.reset();                                 // the program is gone
+        const QList<RecoveryCopy::Found> found = RecoveryCopy::leftovers();
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().path, path);
+        QCOMPARE(found.first().lines, sent);
+        QCOMPARE(found.first().count, 10);
 
-        f.link.recovery.restart(); // a download that brought no line leaves nothing to recover
-        f.link.recovery.finish(f.link.state.LogLines = LineStore());
-        QVERIFY(!QFile::exists(RecoveryCopy::path()));
+        RecoveryCopy empty;
+        empty.restart();
+        empty.finish(LineStore());
+        QVERIFY(empty.path().isEmpty());
+        QCOMPARE(RecoveryCopy::leftovers().size(), 1);
+    }
+
+    // Downloads running side by side (a script fetching from several controllers) each keep a copy of their
+    // own: neither writes into the other's, and giving one up leaves the other.
+    void sideBySideDownloadsKeepCopiesOfTheirOwn() {
+        TestEnvironment env;
+        LineStore first;
+        LineStore second;
+        RecoveryCopy a;
+        RecoveryCopy b;
+        a.restart();
+        b.restart();
+        QVERIFY(a.path() != b.path());
+        for (int i = 0; i < 3; ++i) {
+            first.append("a,1\r\n");
+            a.catchUp(first);
+            second.append("b,2\r\n");
+            b.catchUp(second);
+        }
+        a.finish(first);
+        b.finish(second);
+        a.remove();
+        QVERIFY(!QFile::exists(a.path()));
+        QCOMPARE(readFileBytes(b.path()), QByteArray("b,2\r\nb,2\r\nb,2\r\n"));
     }
 
     // What an earlier run left: only its whole lines are offered; a copy without one is removed.
@@ -371,16 +404,17 @@ private slots:
         QFETCH(int, count);
         TestEnvironment env;
         QDir().mkpath(env.stateFolder());
-        QFile file(RecoveryCopy::path());
+        const QString path = env.stateFolder() + QStringLiteral("recovery-20261201-120000-4242-0.csv");
+        QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(left);
         file.close();
-        const auto found = RecoveryCopy::find();
-        QCOMPARE(found.has_value(), count > 0);
-        QCOMPARE(QFile::exists(RecoveryCopy::path()), count > 0);
-        if (found) {
-            QCOMPARE(found->count, count);
-            QCOMPARE(found->lines, left.left(left.lastIndexOf('\n') + 1));
+        const QList<RecoveryCopy::Found> found = RecoveryCopy::leftovers();
+        QCOMPARE(found.size(), count > 0 ? 1 : 0);
+        QCOMPARE(QFile::exists(path), count > 0);
+        if (!found.isEmpty()) {
+            QCOMPARE(found.first().count, count);
+            QCOMPARE(found.first().lines, left.left(left.lastIndexOf('\n') + 1));
         }
     }
 

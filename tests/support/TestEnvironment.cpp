@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 TestEnvironment::TestEnvironment()
     : m_previous(qgetenv("XDG_CONFIG_HOME")), m_previousState(qgetenv("XDG_STATE_HOME")) {
@@ -16,6 +17,15 @@ TestEnvironment::~TestEnvironment() {
 
 QString TestEnvironment::stateFolder() const {
     return m_dir.filePath(QStringLiteral("state/korvane")) + QLatin1Char('/');
+}
+
+QStringList TestEnvironment::recoveryCopies() const {
+    QStringList paths;
+    for (const QFileInfo& copy :
+         QDir(stateFolder()).entryInfoList({QStringLiteral("recovery-*.csv")}, QDir::Files, QDir::Name)) {
+        paths << copy.filePath();
+    }
+    return paths;
 }
 
 QString TestEnvironment::settingsFolder() const {

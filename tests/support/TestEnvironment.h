@@ -17,6 +17,8 @@ public:
     QString settingsFolder() const; // .../korvane/
     QString iniPath() const;
     QString stateFolder() const; // .../state/korvane/
+    // The recovery copies in the state folder, by name (oldest first).
+    QStringList recoveryCopies() const;
     QString path(const QString& name) const { return m_dir.filePath(name); }
     void writeIni(const QByteArray& text) const;
     // COM n names a device that is not there, whatever this machine has at /dev/ttyS0 and the like.
