@@ -28,10 +28,6 @@ RecoveryCopy::RecoveryCopy() {
     m_flushTimer.callOnTimeout([this] { flush(); });
 }
 
-QString RecoveryCopy::folder() {
-    return stateFolder();
-}
-
 void RecoveryCopy::restart() {
     m_flushTimer.stop();
     m_file.close();

@@ -25,7 +25,6 @@ public:
 
     RecoveryCopy();
 
-    static QString folder();
     // The copy of this program's current (or last) download; empty when it keeps none.
     QString path() const { return m_file.fileName(); }
 
