@@ -74,8 +74,8 @@ private:
     qsizetype m_lastRead = 0;
     int m_smallReads = 0;
     int m_commPort = 1;
-    QString m_devicePath;
-    QString m_device; // named with the number, instead of the one the number finds
+    QString m_devicePath; // named on the command line: every opening uses it, whatever the number
+    QString m_device;     // named with the number (a device placed under a free one), until it changes
     QString m_openedDevice;
     QString m_hangUpReason;
     QString m_settings = QString::fromLatin1(ControllerWire::kLineSettings);
