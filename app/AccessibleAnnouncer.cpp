@@ -27,15 +27,7 @@ QAccessibleInterface* viewsFactory(const QString& className, QObject* object) {
 
 AccessibleAnnouncer::AccessibleAnnouncer(const LogView& log, const ProgressView& progress, QObject* parent)
     : QObject(parent), m_log(log), m_progress(progress), m_toldText(log.toPlainText()),
-      m_toldValue(progress.value()) {
-    m_quiet.setSingleShot(true);
-    m_quiet.setInterval(kIntervalMs);
-    connect(&m_quiet, &QTimer::timeout, this, [this] {
-        if (m_pending) {
-            announce();
-        }
-    });
-}
+      m_toldValue(progress.value()), m_throttle(kIntervalMs, [this] { announce(); }) {}
 
 void AccessibleAnnouncer::installViews() {
     static bool installed = false;
@@ -46,21 +38,15 @@ void AccessibleAnnouncer::installViews() {
 }
 
 void AccessibleAnnouncer::noteChange() {
-    if (m_quiet.isActive()) {
-        m_pending = true;
-    } else {
-        announce();
-    }
+    m_throttle.request();
 }
 
 void AccessibleAnnouncer::announce() {
-    m_pending = false;
     const QString text = m_log.toPlainText();
     const int value = m_progress.value();
     if (text == m_toldText && value == m_toldValue) {
         return;
     }
-    m_quiet.start();
     if (text != m_toldText) {
         QAccessibleTextUpdateEvent event(const_cast<LogView*>(&m_log), 0, m_toldText, text);
         QAccessible::updateAccessibility(&event);

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "Throttle.h"
+
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 class LogView;
 class ProgressView;
@@ -33,6 +34,5 @@ private:
     const ProgressView& m_progress;
     QString m_toldText;
     int m_toldValue = 0;
-    bool m_pending = false;
-    QTimer m_quiet;
+    Throttle m_throttle;
 };

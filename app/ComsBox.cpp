@@ -1,14 +1,9 @@
 #include "ComsBox.h"
 
 #include "ComPort.h"
-#include "ControllerWire.h"
 #include "Logging.h"
 #include "Operator.h"
-#include "PortDevices.h"
 #include "PortError.h"
-#include "Settings.h"
-#include "StoredSettings.h"
-#include "TextNumber.h"
 #include "Twips.h"
 
 #include <QAbstractItemView>
@@ -19,19 +14,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
-#include <limits>
+#include <utility>
 
 namespace {
 
 // Adapters plugged in or pulled out show in the list within this time.
 constexpr int kDeviceWatchMs = 1000;
 
-// What an entry keeps besides its text: the name OK pins its number to, and the device of an entry placed
-// under a free number (which does not reach it by itself until it is pinned).
-constexpr int kPinRole = Qt::UserRole;
-constexpr int kPlacedDeviceRole = Qt::UserRole + 1;
-
-const QString kInvitation = QStringLiteral("Select Com Port");
+const QString& kInvitation = PortChoices::kInvitation;
 
 QRect twipsRect(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
@@ -39,22 +29,22 @@ QRect twipsRect(int left, int top, int width, int height) {
 
 // Opens and closes the port numbered n; raises PortError when it cannot.
 void probe(ComPort& port, int number, const QString& device = QString()) {
-    if (device.isEmpty()) {
-        port.setCommPort(number);
-    } else {
-        port.setCommPort(number, device);
-    }
-    port.setSettings(QString::fromLatin1(ControllerWire::kLineSettings));
-    port.setPortOpen(true);
+    port.open(number, device);
     port.setPortOpen(false);
+}
+
+const PortChoices::Entry* entryWithText(const QList<PortChoices::Entry>& entries, const QString& text) {
+    const auto found = std::find_if(entries.begin(), entries.end(),
+                                    [&](const PortChoices::Entry& e) { return e.text == text; });
+    return found == entries.end() ? nullptr : &*found;
 }
 
 } // namespace
 
-ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner)
+ComsBox::ComsBox(ComPort& port, int currentPort, Operator& op, DeviceSource devices, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_port(port), m_settings(settings), m_op(op) {
+      m_choices(std::move(devices)), m_port(port), m_currentPort(currentPort), m_op(op) {
     setObjectName(QStringLiteral("ComsBox"));
     setWindowTitle(QStringLiteral("COM Port Selection"));
     setModal(true);
@@ -104,22 +94,11 @@ ComsBox::ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner
     connect(ComsCombo, &QComboBox::currentIndexChanged, this, [this] { ComsCombo->lineEdit()->home(false); });
 }
 
-std::optional<int> ComsBox::portNumberOf(const QString& text) {
-    if (!text.startsWith(QLatin1String("COM"))) {
-        return std::nullopt;
-    }
-    const double number = roundHalfEven(leadingNumber(QStringView(text).mid(4)));
-    if (number < std::numeric_limits<qint16>::min() || number > std::numeric_limits<qint16>::max()) {
-        return std::nullopt;
-    }
-    return int(number);
-}
-
 void ComsBox::DisplayTimer_Timer() {
     DisplayTimer.stop();
     SearchPorts();
-    for (int i = 0; i < ComsCombo->count(); ++i) {
-        if (portNumberOf(ComsCombo->itemText(i)) == m_settings.PortNumber) {
+    for (int i = 0; i < m_listed.size(); ++i) {
+        if (m_listed.at(i).number == m_currentPort) {
             ComsCombo->setCurrentIndex(i);
             break;
         }
@@ -137,7 +116,7 @@ void ComsBox::SearchPorts() {
             m_listed << entry;
         }
     }
-    showEntries(m_listed);
+    showEntries({}, m_listed);
     // Adding the first entry selects it; the box shows the chosen port, or the invitation to choose.
     ComsCombo->setCurrentIndex(-1);
     ComsCombo->setEditText(kInvitation);
@@ -179,28 +158,25 @@ void ComsBox::followDevices() {
     }
     m_refused.intersect(presentDevices); // a device that comes back is tried afresh
     if (listed != m_listed) {
-        m_listed = listed;
-        showEntries(m_listed);
+        const QList<PortChoices::Entry> before = std::exchange(m_listed, listed);
+        showEntries(before, m_listed);
     }
 }
 
-void ComsBox::showEntries(const QList<PortChoices::Entry>& entries) {
+void ComsBox::showEntries(const QList<PortChoices::Entry>& before, const QList<PortChoices::Entry>& entries) {
     const QString text = ComsCombo->currentText();
-    const int chosen = ComsCombo->findText(text, Qt::MatchExactly);
-    const QString chosenDevice =
-        chosen >= 0 ? ComsCombo->itemData(chosen, Qt::ToolTipRole).toString() : QString();
+    const PortChoices::Entry* chosenEntry = entryWithText(before, text);
+    const PortChoices::Entry chosen = chosenEntry != nullptr ? *chosenEntry : PortChoices::Entry{};
     ComsCombo->clear();
     int widest = 0;
     int again = -1;
     for (const PortChoices::Entry& entry : entries) {
         const int item = ComsCombo->count();
         ComsCombo->addItem(entry.text);
-        ComsCombo->setItemData(item, entry.pinTo, kPinRole);
-        ComsCombo->setItemData(item, entry.placed ? entry.device : QString(), kPlacedDeviceRole);
         // Which device a number stands for tells a USB adapter from a built-in port.
         ComsCombo->setItemData(item, entry.device, Qt::ToolTipRole);
         widest = std::max(widest, ComsCombo->fontMetrics().horizontalAdvance(entry.text));
-        if (chosen >= 0 && entry.device == chosenDevice && portNumberOf(text) == entry.number) {
+        if (chosenEntry != nullptr && entry.device == chosen.device && entry.number == chosen.number) {
             again = item;
         }
     }
@@ -212,28 +188,30 @@ void ComsBox::showEntries(const QList<PortChoices::Entry>& entries) {
         ComsCombo->setCurrentIndex(again);
     } else {
         ComsCombo->setCurrentIndex(-1);
-        ComsCombo->setEditText(chosen >= 0 ? kInvitation : text);
+        ComsCombo->setEditText(chosenEntry != nullptr ? kInvitation : text);
     }
 }
 
 void ComsBox::TestComs_Click() {
+    const QString text = ComsCombo->currentText();
     try {
-        // A text that does not begin with "COM" tests port 0, which fails like any missing port.
-        const QString text = ComsCombo->currentText();
-        const auto number =
-            text.startsWith(QLatin1String("COM")) ? portNumberOf(text) : std::optional<int>(0);
-        if (!number) {
-            throw PortError(PortError::Cause::InvalidNumber,
-                            QStringLiteral("\"%1\" names no port number that fits").arg(text));
+        // A chosen entry is tried as the search tried it (on its device, when placed under a free number);
+        // a typed text that does not begin with "COM" tests port 0, which fails like any missing port.
+        if (const PortChoices::Entry* entry = entryWithText(m_listed, text)) {
+            probe(m_port, entry->number, entry->placed ? entry->device : QString());
+        } else {
+            const auto number = text.startsWith(QLatin1String("COM")) ? PortChoices::portNumberOf(text)
+                                                                      : std::optional<int>(0);
+            if (!number) {
+                throw PortError(PortError::Cause::InvalidNumber,
+                                QStringLiteral("\"%1\" names no port number that fits").arg(text));
+            }
+            probe(m_port, *number);
         }
-        // An entry placed under a free number is tried on its device, as the search tried it.
-        const int item = ComsCombo->findText(text, Qt::MatchExactly);
-        probe(m_port, *number,
-              item >= 0 ? ComsCombo->itemData(item, kPlacedDeviceRole).toString() : QString());
         m_op.messageBox(QStringLiteral("Coms Port is Available!"), MsgStyle::Ok + MsgStyle::Information,
                         QStringLiteral("Message"));
     } catch (const PortError& error) {
-        qCWarning(lcPort).noquote() << "test of" << ComsCombo->currentText() << "failed:" << error.reason();
+        qCWarning(lcPort).noquote() << "test of" << text << "failed:" << error.reason();
         m_op.messageBox(QStringLiteral("Port not available!"), MsgStyle::Ok + MsgStyle::Critical,
                         QStringLiteral("Warning"), error.reason());
     }
@@ -242,21 +220,12 @@ void ComsBox::TestComs_Click() {
 void ComsBox::OKButton_Click() {
     // With no entry chosen and nothing typed (before the search, or an empty list) OK keeps the port the
     // operator had, as Cancel does.
-    const QString text = ComsCombo->currentText();
-    if (text.trimmed().isEmpty() || text.trimmed() == kInvitation) {
+    m_choice = PortChoices::selection(ComsCombo->currentText(), m_listed);
+    if (m_choice) {
+        accept();
+    } else {
         reject();
-        return;
     }
-    // A text that names no port, or a number beyond what a port number can hold, gives port 1.
-    m_settings.PortNumber = portNumberOf(text).value_or(1);
-    StoredSettings::writePortNumber(m_settings.PortNumber);
-    // An adapter with a stable name, or a device no number reached, is pinned to the number chosen for it.
-    const int entry = ComsCombo->findText(text, Qt::MatchExactly);
-    const QString pinTo = entry >= 0 ? ComsCombo->itemData(entry, kPinRole).toString() : QString();
-    if (!pinTo.isEmpty()) {
-        pinComNumber(m_settings.PortNumber, pinTo);
-    }
-    accept();
 }
 
 void ComsBox::CancelButton_Click() {

@@ -13,19 +13,19 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-struct Settings;
 
 // The "COM Port Selection" dialog: half a second after it opens it finds which of COM 1 to 16 open,
 // through the program's one port, each entry saying what the device is; from then on the list follows
-// adapters being plugged in and pulled out. The operator may test a port, and OK stores the chosen one in
-// PortNumber and the settings file (and pins the number to an adapter's stable name). It is always shown
-// modally and built afresh for each showing.
+// adapters being plugged in and pulled out. The operator may test a port; OK makes the choice (the
+// caller stores it). It is always shown modally and built afresh for each showing.
 class ComsBox : public QDialog {
     Q_OBJECT
 
 public:
-    // Placed at (1470, 600) twips from the corner of the window it belongs to.
-    ComsBox(ComPort& port, Settings& settings, Operator& op, QWidget* owner = nullptr);
+    // Placed at (1470, 600) twips from the corner of the window it belongs to; the port in use is chosen
+    // in the list once the search has found it.
+    ComsBox(ComPort& port, int currentPort, Operator& op, DeviceSource devices = DeviceSource::system(),
+            QWidget* owner = nullptr);
 
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
@@ -43,20 +43,19 @@ public:
     void done(int result) override;
     // Brings the list up to date with the devices plugged in and pulled out since it was last looked at.
     void followDevices();
-
-    // The port a text names: the number from its fifth character on when it begins with "COM", held as a
-    // 16-bit value; nothing when it names no port or the number does not fit.
-    static std::optional<int> portNumberOf(const QString& text);
+    // What OK chose; nothing after Cancel, the close box, or OK with no port chosen or typed.
+    const std::optional<PortChoice>& choice() const { return m_choice; }
 
 private:
     bool opens(const PortChoices::Entry& entry);
-    void showEntries(const QList<PortChoices::Entry>& entries);
+    void showEntries(const QList<PortChoices::Entry>& before, const QList<PortChoices::Entry>& entries);
 
     PortChoices m_choices;
     QList<PortChoices::Entry> m_listed;
     QSet<QString> m_refused; // devices that did not open, not tried again until they go away
     QTimer m_deviceWatch;
+    std::optional<PortChoice> m_choice;
     ComPort& m_port;
-    Settings& m_settings;
+    int m_currentPort;
     Operator& m_op;
 };

@@ -88,9 +88,10 @@ std::optional<QString> DialogOperator::chooseSaveFile(const SaveFileRequest& req
     return dialog.selectedFiles().constFirst();
 }
 
-void DialogOperator::showPortSelection() {
-    ComsBox dialog(m_port, m_settings, *this, mainWindow());
+std::optional<PortChoice> DialogOperator::choosePort(int currentPort) {
+    ComsBox dialog(m_port, currentPort, *this, m_devices, mainWindow());
     dialog.exec();
+    return dialog.choice();
 }
 
 void DialogOperator::endProgram() {

@@ -1,5 +1,7 @@
 #include "LogView.h"
 
+#include "LineStore.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -8,15 +10,15 @@ namespace {
 
 constexpr int kMargin = 4;
 
-// How many lines `before` moved up to give `after`, or -1 when it is not such a move.
-qsizetype shiftBetween(const QList<QString>& before, const QList<QString>& after) {
-    for (qsizetype shift = 0; shift < before.size(); ++shift) {
-        const qsizetype kept = before.size() - shift;
-        if (after.size() >= kept && std::equal(before.cbegin() + shift, before.cend(), after.cbegin())) {
-            return shift;
-        }
+// A stored line as the box shows it: without its line end (the LF and a CR before it), read as Latin-1.
+QString shownText(QByteArrayView line) {
+    if (line.endsWith('\n')) {
+        line.chop(1);
     }
-    return -1;
+    if (line.endsWith('\r')) {
+        line.chop(1);
+    }
+    return QString::fromLatin1(line);
 }
 
 } // namespace
@@ -27,34 +29,60 @@ LogView::LogView(QWidget* parent) : QFrame(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent); // it paints every pixel itself: nothing behind it is redrawn
 }
 
-void LogView::setPlainText(const QString& text) {
-    if (text == m_text && !m_laidOut.isEmpty()) {
+void LogView::show(const LineStore& store, const LinkDisplay::LogBox& box) {
+    if (box == m_box) {
         return;
     }
-    m_text = text;
-    m_lines = text.split(QLatin1Char('\n'));
-    if (!m_lines.isEmpty() && m_lines.constLast().isEmpty()) {
-        m_lines.removeLast();
-    }
-    // Lines that scrolled out are forgotten now and then, not with every change.
-    if (m_laidOut.size() > 2 * m_lines.size() + 16) {
-        QHash<QString, QStaticText> laidOut;
-        for (const QString& line : std::as_const(m_lines)) {
-            const auto kept = m_laidOut.constFind(line);
-            if (kept != m_laidOut.cend()) {
-                laidOut.insert(line, *kept);
-            }
+    // The same lines moved up (and more came): keep what is laid out and painted.
+    const bool movedUp = box.content == m_box.content && box.note.isEmpty() && box.first >= m_box.first &&
+                         box.first <= m_box.last + 1 && box.last >= m_box.last;
+    if (!movedUp) {
+        m_box = box;
+        m_texts.clear();
+        if (!box.note.isEmpty()) {
+            m_texts << QString::fromLatin1(box.note);
         }
-        m_laidOut.swap(laidOut);
-    }
-    for (const QString& line : std::as_const(m_lines)) {
-        if (!m_laidOut.contains(line)) {
-            QStaticText staticText(line);
-            staticText.setTextFormat(Qt::PlainText);
-            m_laidOut.insert(line, staticText);
+        for (int k = box.first; k <= box.last; ++k) {
+            m_texts << shownText(store.line(k));
         }
+        m_laidOut.clear();
+        layOut(0);
+        update();
+        return;
     }
-    catchUp();
+    const qsizetype shift = box.first - m_box.first;
+    const qsizetype kept = m_texts.size() - shift;
+    m_texts.remove(0, shift);
+    m_laidOut.remove(0, shift);
+    for (int k = m_box.last + 1; k <= box.last; ++k) {
+        m_texts << shownText(store.line(k));
+    }
+    m_box = box;
+    layOut(kept);
+    if (shift > 0) {
+        scroll(0, -int(shift) * fontMetrics().lineSpacing(), textArea());
+    }
+    update(rows(kept, m_texts.size()));
+}
+
+void LogView::layOut(qsizetype from) {
+    m_laidOut.resize(from);
+    for (qsizetype row = from; row < m_texts.size(); ++row) {
+        QStaticText text(m_texts.at(row));
+        text.setTextFormat(Qt::PlainText);
+        m_laidOut << text;
+    }
+}
+
+QString LogView::toPlainText() const {
+    if (!m_box.note.isEmpty()) {
+        return m_texts.join(QLatin1Char('\n'));
+    }
+    QString text;
+    for (const QString& line : m_texts) {
+        text += line + QLatin1Char('\n');
+    }
+    return text;
 }
 
 QRect LogView::textArea() const {
@@ -65,20 +93,6 @@ QRect LogView::rows(qsizetype first, qsizetype last) const {
     const QRect area = textArea();
     const int step = fontMetrics().lineSpacing();
     return QRect(area.left(), area.top() + int(first) * step, area.width(), int(last - first) * step) & area;
-}
-
-void LogView::catchUp() {
-    const qsizetype shift = shiftBetween(m_painted, m_lines);
-    if (shift < 0) {
-        update();
-    } else {
-        const qsizetype kept = m_painted.size() - shift;
-        if (shift > 0) {
-            scroll(0, -int(shift) * fontMetrics().lineSpacing(), textArea());
-        }
-        update(rows(kept, m_lines.size()));
-    }
-    m_painted = m_lines;
 }
 
 void LogView::paintEvent(QPaintEvent* event) {
@@ -96,20 +110,16 @@ void LogView::paintEvent(QPaintEvent* event) {
     const int step = fontMetrics().lineSpacing();
     const qsizetype first = std::max(0, (event->rect().top() - area.top()) / step);
     const qsizetype last =
-        std::min<qsizetype>(m_painted.size() - 1, (event->rect().bottom() - area.top()) / step);
+        std::min<qsizetype>(m_laidOut.size() - 1, (event->rect().bottom() - area.top()) / step);
     for (qsizetype row = first; row <= last; ++row) {
-        const auto laid = m_laidOut.find(m_painted.at(row));
-        if (laid != m_laidOut.end()) {
-            painter.drawStaticText(area.left(), area.top() + int(row) * step, *laid);
-        }
+        painter.drawStaticText(area.left(), area.top() + int(row) * step, m_laidOut.at(row));
     }
 }
 
 void LogView::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        m_laidOut.clear();
-        m_painted.clear();
-        setPlainText(m_text); // lay the lines out again in the new font
+        layOut(0); // the lines laid out again in the new font
+        update();
     }
 }

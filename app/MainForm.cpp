@@ -1,17 +1,13 @@
 #include "MainForm.h"
 
 #include "AppIcons.h"
-#include "CommandMode.h"
 #include "Dialog.h"
-#include "DownloadCommand.h"
-#include "LogCountQuery.h"
 #include "LogView.h"
-#include "Logging.h"
+#include "LogViewer.h"
 #include "Operator.h"
+#include "PortChoices.h"
 #include "ProgressView.h"
-#include "PromptSaveLogs.h"
-#include "ReceiveDispatcher.h"
-#include "ResponseWatchdog.h"
+#include "RecordTableModel.h"
 #include "Twips.h"
 #include "WindowAccess.h"
 
@@ -21,7 +17,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QToolButton>
-#include <exception>
 
 namespace {
 
@@ -75,15 +70,6 @@ QFrame* displayFrame(QWidget* parent, const char* name) {
     return frame;
 }
 
-// The lines of a store as the export takes them: counted when writing starts, handed over in one piece.
-LogSource sourceOf(const LineStore& lines) {
-    return {[&lines] { return lines.count(); }, [&lines](int k) { return lines.line(k); },
-            [&lines](int count) {
-                const auto& ends = lines.ends();
-                return LineBytes{lines.sharedBytes(), {ends.begin(), ends.begin() + count}};
-            }};
-}
-
 QColor colourOf(PanelColour colour, const QPalette& palette) {
     switch (colour) {
     case PanelColour::Red:
@@ -112,8 +98,7 @@ MainForm::MainForm(Operator& op, ComPort& port, Settings& settings, QWidget* par
     buildControls();
     buildMenus();
     routeEvents();
-    addWindowAccess(*this, op);
-    m_link.PromptSaveLogs = [this] { PromptSaveLogs(); };
+    addWindowAccess(*this);
     Form_Load();
 }
 
@@ -192,6 +177,8 @@ void MainForm::buildMenus() {
     toolMenu->setObjectName(QStringLiteral("ToolMen"));
     ConnectMenu = action(toolMenu, "ConnectMenu", QStringLiteral("&Download"));
     SetupComs = action(toolMenu, "SetupComs", QStringLiteral("&COM Port Selection"));
+    LogViewerMenu = action(toolMenu, "LogViewerMenu", QStringLiteral("&Log Viewer"));
+    LogViewerMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("Help"));
     About = action(helpMenu, "About", QStringLiteral("&About"));
@@ -209,21 +196,18 @@ void MainForm::routeEvents() {
     connect(SelComs, &QToolButton::clicked, this, &MainForm::SelComs_Click);
     connect(SetupComs, &QAction::triggered, this, &MainForm::SetupComs_Click);
     connect(ExitMenu, &QAction::triggered, this, &MainForm::ExitMenu_Click);
+    connect(LogViewerMenu, &QAction::triggered, this, &MainForm::LogViewerMenu_Click);
     connect(About, &QAction::triggered, this, &MainForm::About_Click);
-    connect(&m_comPort, &ComPort::OnComm, this, &MainForm::ComPort_OnComm);
-    connect(&m_link.ResponseTimer, &QTimer::timeout, this, &MainForm::ResponseTimer_Timer);
-    connect(&m_link.display, &LinkDisplay::changed, this, &MainForm::showDisplay);
+    connect(&m_link.display(), &LinkDisplay::changed, this, &MainForm::showDisplay);
 }
 
 void MainForm::Form_Load() {
+    // The link starts with no command sent (CommandMode 0), nothing received, stored or saved, and Save
+    // disabled.
     LoadSettings(m_settings);
-    m_link.state.CommandMode = CommandModes::Download;
-    m_link.state.LogsSaved = 0;
     Form_Resize(); // the window is centred by the size it is shown with, its minimum size applied
     centreOnScreen();
-    m_link.state.dropLines();
-    m_link.state.RxBuffer.clear();
-    m_link.display.setSaveEnabled(false);
+    showDisplay();
 }
 
 void MainForm::centreOnScreen() {
@@ -239,35 +223,25 @@ void MainForm::Form_Activate() {
         return;
     }
     const bool first = !m_activatedBefore;
+    m_askingAtActivation = true;
     if (first) {
         // By now the window manager has put its frame around the window: centre it again by its outer size.
         m_activatedBefore = true;
         centreOnScreen();
     }
-    m_askingAtActivation = true;
-    const bool going = m_settings.PortDefaulted == 0 || showPortSelectionAtStart();
-    if (first && going) {
-        offerRecoveredDownload();
+    if (m_settings.PortDefaulted != 0) {
+        choosePort();
+        m_settings.PortDefaulted = 0;
+    }
+    if (first) {
+        m_link.keep().offerLeftovers();
     }
     m_askingAtActivation = false;
 }
 
-bool MainForm::showPortSelectionAtStart() {
-    for (;;) {
-        try {
-            m_op.showPortSelection();
-            m_settings.PortDefaulted = 0;
-            return true;
-        } catch (const std::exception& error) {
-            qCWarning(lcPort) << "the port dialog failed at start-up:" << error.what();
-            const Answer answer =
-                m_op.messageBox(QStringLiteral("Port Already Open"),
-                                MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"));
-            if (answer != Answer::Retry) {
-                endProgramSavingFirst(m_link);
-                return false;
-            }
-        }
+void MainForm::choosePort() {
+    if (const auto choice = m_op.choosePort(m_settings.PortNumber)) {
+        storePortChoice(*choice, m_settings);
     }
 }
 
@@ -292,31 +266,25 @@ void MainForm::Form_Resize() {
 }
 
 void MainForm::LoadButton_Click() {
-    startDownload(m_link, DownloadEntry::Button);
+    m_link.startDownload(DownloadEntry::Button);
 }
 void MainForm::ConnectMenu_Click() {
-    startDownload(m_link, DownloadEntry::Menu);
+    m_link.startDownload(DownloadEntry::Menu);
 }
 void MainForm::QueryButton_Click() {
-    startLogCountQuery(m_link);
+    m_link.startLogCountQuery();
 }
 void MainForm::SaveButton_Click() {
-    SaveLogs();
+    m_link.keep().SaveLogs();
 }
 void MainForm::SaveFile_Click() {
-    SaveLogs();
+    m_link.keep().SaveLogs();
 }
 void MainForm::SelComs_Click() {
-    m_op.showPortSelection();
+    choosePort();
 }
 void MainForm::SetupComs_Click() {
-    m_op.showPortSelection();
-}
-void MainForm::ComPort_OnComm() {
-    receiveFromPort(m_link);
-}
-void MainForm::ResponseTimer_Timer() {
-    watchdogTick(m_link);
+    choosePort();
 }
 
 void MainForm::About_Click() {
@@ -325,68 +293,28 @@ void MainForm::About_Click() {
 }
 
 void MainForm::ExitMenu_Click() {
-    if (m_link.state.LineCount() != 0) {
-        PromptSaveLogs();
-    }
+    m_link.confirmExit();
     m_op.endProgram();
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
-    // The close box asks about unsaved lines just as File > Exit does.
-    if (m_link.state.LineCount() != 0) {
-        PromptSaveLogs();
-    }
+    // The close box asks about stored lines just as File > Exit does.
+    m_link.confirmExit();
     event->accept();
 }
 
-void MainForm::PromptSaveLogs() {
-    m_link.display.publish(); // the window shows what is at stake
-    // No gives the lines up; a Cancel in the Save dialog leaves the recovery copy for the next start.
-    if (::PromptSaveLogs([this] { return SaveLogs(); }, m_op) == PromptOutcome::Declined) {
-        m_link.recovery.remove();
+void MainForm::LogViewerMenu_Click() {
+    if (m_viewer == nullptr) {
+        m_viewer = new LogViewer(m_link.lines(), m_op, this);
+        RecordTableModel* model = m_viewer->model();
+        connect(&m_link, &Link::linesStored, model, &RecordTableModel::linesStored);
+        connect(&m_link, &Link::linesDropped, model, &RecordTableModel::linesDropped);
+        // The store goes with the link; the table must not read it afterwards.
+        connect(&m_link, &QObject::destroyed, model, &RecordTableModel::detach);
     }
-    m_link.state.dropLines();
-}
-
-SaveResult MainForm::SaveLogs() {
-    const SaveResult result = ::SaveLogs(sourceOf(m_link.state.LogLines), m_settings, m_op);
-    if (result == SaveResult::Saved) {
-        m_link.state.LogsSaved = 1;
-        m_link.recovery.remove();
-    }
-    return result;
-}
-
-void MainForm::offerRecoveredDownload() {
-    for (const RecoveryCopy::Found& found : RecoveryCopy::leftovers()) {
-        offerRecoveredDownload(found);
-    }
-}
-
-void MainForm::offerRecoveredDownload(const RecoveryCopy::Found& found) {
-    LineStore lines;
-    for (qsizetype begin = 0; begin < found.lines.size();) {
-        const qsizetype end = found.lines.indexOf('\n', begin) + 1;
-        lines.append(QByteArrayView(found.lines).sliced(begin, end - begin));
-        begin = end;
-    }
-    const LogSource source = sourceOf(lines);
-    const QString text = QStringLiteral("%1 lines downloaded on %2 were not saved.\r\nSave them now?")
-                             .arg(found.count)
-                             .arg(found.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
-    while (m_op.messageBox(text, MsgStyle::YesNo + MsgStyle::Exclamation,
-                           QStringLiteral("Unsaved Download")) == Answer::Yes) {
-        switch (::SaveLogs(source, m_settings, m_op)) {
-        case SaveResult::Saved:
-            RecoveryCopy::discard(found.path);
-            return;
-        case SaveResult::Cancelled:
-            return; // offered again at the next start
-        case SaveResult::Failed:
-            break; // asked again, as after a failed save of a download
-        }
-    }
-    RecoveryCopy::discard(found.path);
+    m_viewer->show();
+    m_viewer->raise();
+    m_viewer->activateWindow();
 }
 
 void MainForm::changeEvent(QEvent* event) {
@@ -401,17 +329,11 @@ void MainForm::resizeEvent(QResizeEvent* event) {
     Form_Resize();
 }
 
-// Draws what the controller link shows; the log box only when its text changed.
+// Draws what the controller link shows; only what changed is touched: a download redraws many times a
+// second.
 void MainForm::showDisplay() {
-    const LinkDisplay& display = m_link.display;
-    // Only what changed is touched: a download redraws many times a second.
-    if (display.logRevision() != m_shownLogRevision) {
-        m_shownLogRevision = display.logRevision();
-        // The controller's CR LF line ends become the box's line breaks.
-        QString text = QString::fromLatin1(display.logText());
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        LogText->setPlainText(text);
-    }
+    const LinkDisplay& display = m_link.display();
+    LogText->show(m_link.lines(), display.logBox());
     LoadProgress->setValue(display.progress());
     if (display.statusRevision() == m_shownStatusRevision) {
         return;

@@ -2,13 +2,13 @@
 
 #include "ComPort.h"
 #include "Link.h"
-#include "SaveLogs.h"
 #include "Settings.h"
 
 #include <QMainWindow>
 #include <array>
 
 class LogView;
+class LogViewer;
 class Operator;
 class ProgressView;
 class QAction;
@@ -44,6 +44,7 @@ public:
     QAction* ExitMenu = nullptr;
     QAction* ConnectMenu = nullptr;
     QAction* SetupComs = nullptr;
+    QAction* LogViewerMenu = nullptr;
     QAction* About = nullptr;
 
     void Form_Load();
@@ -57,17 +58,11 @@ public:
     void SelComs_Click();
     void SetupComs_Click();
     void ExitMenu_Click();
+    void LogViewerMenu_Click();
     void About_Click();
-    void ComPort_OnComm();
-    void ResponseTimer_Timer();
 
-    // Offers to save the stored lines; afterwards they count as gone.
-    void PromptSaveLogs();
-    SaveResult SaveLogs();
-    // At start-up: offers to save the lines downloads left in their recovery copies, when they were not
-    // saved, one copy after another.
-    void offerRecoveredDownload();
-    void offerRecoveredDownload(const RecoveryCopy::Found& found);
+    // The log viewer beside the window, made on first use; nothing before that.
+    LogViewer* logViewer() const { return m_viewer; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -79,15 +74,14 @@ private:
     void buildMenus();
     void routeEvents();
     void showDisplay();
-    // False when the operator ended the program instead.
-    bool showPortSelectionAtStart();
+    void choosePort();
     void centreOnScreen();
 
     Operator& m_op;
     ComPort& m_comPort;
     Settings& m_settings;
     Link m_link;
-    quint64 m_shownLogRevision = ~quint64(0);
+    LogViewer* m_viewer = nullptr;
     quint64 m_shownStatusRevision = ~quint64(0);
     bool m_askingAtActivation = false;
     bool m_activatedBefore = false;

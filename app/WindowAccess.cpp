@@ -2,27 +2,13 @@
 
 #include "AccessibleAnnouncer.h"
 #include "LogView.h"
-#include "LogViewer.h"
 #include "MainForm.h"
 #include "ProgressView.h"
 
-#include <QAction>
 #include <QLineEdit>
-#include <QMenu>
 #include <QStyle>
 
 namespace {
-
-void addViewerItem(MainForm& form, Operator& op) {
-    auto* tools = form.findChild<QMenu*>(QStringLiteral("ToolMen"));
-    if (tools == nullptr) {
-        return;
-    }
-    QAction* item = tools->addAction(QStringLiteral("&Log Viewer"));
-    item->setObjectName(QStringLiteral("LogViewerMenu"));
-    item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    QObject::connect(item, &QAction::triggered, &form, [&form, &op] { openLogViewer(form, op); });
-}
 
 // A panel too narrow for its text shows the whole text as its tool tip.
 void fitToolTip(QLineEdit* panel) {
@@ -43,25 +29,13 @@ void describeDisplays(MainForm& form) {
     }
     auto* announcer = new AccessibleAnnouncer(*form.LogText, *form.LoadProgress, &form);
     // Connected after the window's own drawing, so it sees what the window now shows.
-    QObject::connect(&form.link().display, &LinkDisplay::changed, announcer,
+    QObject::connect(&form.link().display(), &LinkDisplay::changed, announcer,
                      &AccessibleAnnouncer::noteChange);
 }
 
 } // namespace
 
-void addWindowAccess(MainForm& form, Operator& op) {
+void addWindowAccess(MainForm& form) {
     AccessibleAnnouncer::installViews();
-    addViewerItem(form, op);
     describeDisplays(form);
-}
-
-LogViewer* openLogViewer(MainForm& form, Operator& op) {
-    auto* viewer = form.findChild<LogViewer*>(QStringLiteral("LogViewer"), Qt::FindDirectChildrenOnly);
-    if (viewer == nullptr) {
-        viewer = new LogViewer(form.link().state.LogLines, form.link().display, op, &form);
-    }
-    viewer->show();
-    viewer->raise();
-    viewer->activateWindow();
-    return viewer;
 }

@@ -20,10 +20,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     CommandLine::describeApplication();
 
-    // The program's one serial port and its settings, shared by the main window and the port dialog.
+    // The program's one serial port (the port dialog probes through it too) and its settings.
     ComPort port;
     Settings settings;
-    DialogOperator op(port, settings);
+    DialogOperator op(port);
     MainForm window(op, port, settings);
     window.show();
     return QApplication::exec();

@@ -10,12 +10,10 @@
 #include "LogViewer.h"
 #include "MainForm.h"
 #include "QuietOperator.h"
-#include "ReceiveDispatcher.h"
 #include "RecordTableModel.h"
 #include "Settings.h"
 #include "SimReply.h"
 #include "UnattendedRun.h"
-#include "WindowAccess.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -94,12 +92,9 @@ void benchDispatcher() {
     QElapsedTimer clock;
     clock.start();
     for (int round = 0; round < rounds; ++round) {
-        link.state.dropLines();
-        link.state.RxBuffer.clear();
-        link.state.replyOver = false;
+        link.awaitReply(0);
         for (qsizetype at = 0; at < bytes.size(); at += 4095) {
-            receiveReply(link,
-                         QByteArrayView(bytes).sliced(at, std::min<qsizetype>(4095, bytes.size() - at)));
+            link.receiveReply(QByteArrayView(bytes).sliced(at, std::min<qsizetype>(4095, bytes.size() - at)));
         }
     }
     const double wall = seconds(clock);
@@ -251,8 +246,8 @@ DownloadRun downloadThroughWindow(MainForm& window, bool watchGap) {
                      });
     QEventLoop wait;
     bool running = false;
-    QObject::connect(&window.link().display, &LinkDisplay::changed, &wait, [&] {
-        if (!window.link().display.commandsEnabled()) {
+    QObject::connect(&window.link().display(), &LinkDisplay::changed, &wait, [&] {
+        if (!window.link().display().commandsEnabled()) {
             running = started;
         } else if (running && run.done == 0) {
             run.done = seconds(clock);
@@ -286,7 +281,7 @@ void benchWindow(int records, bool paced) {
             {"cpu", run.cpu},
             {"done", run.done},
             {"repaints", double(run.repaints)},
-            {"lines", double(window.link().state.LineCount())}});
+            {"lines", double(window.link().LineCount())}});
 }
 
 // A million lines unpaced: the window's longest pause, the memory the lines take beyond their bytes, and
@@ -298,11 +293,11 @@ void benchMillion() {
     QCoreApplication::processEvents();
     const Heap before = heap();
     const DownloadRun run = downloadThroughWindow(window, true);
-    const LineStore& store = window.link().state.LogLines;
-    const double bytes = double(store.lines(1, store.count()).size());
+    const LineStore& store = window.link().lines();
+    const double bytes = double(store.byteCount());
     const auto lines = double(store.count());
     const Heap full = heap();
-    window.link().state.dropLines();
+    window.link().PromptSaveLogs(); // the quiet operator answers no: the lines are given up
     QCoreApplication::processEvents();
     const Heap cleared = heap();
     report({{"wall", run.wall},
@@ -312,6 +307,13 @@ void benchMillion() {
             {"perLine", (full.inUse - before.inUse - bytes) / std::max(lines, 1.0)},
             {"cleared", (cleared.held - before.held) / 1024},
             {"clearedInUse", (cleared.inUse - before.inUse) / 1024}});
+}
+
+// A window whose store already holds a download of this many records, fed through its link as if the
+// controller had sent it.
+void fillStore(MainForm& window, int records) {
+    window.link().awaitReply(0);
+    window.link().receiveReply(download(records));
 }
 
 // Saving a million stored lines through the window while a 10 ms timer runs.
@@ -324,12 +326,7 @@ void benchSaveMillion() {
     ComPort port;
     Settings settings;
     MainForm window(op, port, settings);
-    {
-        const QList<QByteArray> lines = SimReply::downloadLines(kMillionLines - kHeaderAndEndLines);
-        for (const QByteArray& line : lines) {
-            window.link().state.LogLines.append(line);
-        }
-    }
+    fillStore(window, kMillionLines - kHeaderAndEndLines);
     window.show();
     QCoreApplication::processEvents();
     QEventLoop loop;
@@ -340,7 +337,7 @@ void benchSaveMillion() {
         const double cpuStart = cpuSeconds();
         QElapsedTimer clock;
         clock.start();
-        window.SaveLogs();
+        window.link().keep().SaveLogs();
         wall = seconds(clock);
         cpu = cpuSeconds() - cpuStart;
         QTimer::singleShot(50, &loop, &QEventLoop::quit);
@@ -388,14 +385,6 @@ long residentKiB() {
     return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
-// A window whose store already holds a download of this many records.
-void fillStore(MainForm& window, int records) {
-    LineStore& store = window.link().state.LogLines;
-    for (const QByteArray& line : SimReply::downloadLines(records)) {
-        store.append(line);
-    }
-}
-
 // Opening the log viewer on a download already stored: the time until its table is on screen, and the
 // memory it adds (KiB).
 void benchViewerOpen(int records) {
@@ -407,7 +396,7 @@ void benchViewerOpen(int records) {
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    std::unique_ptr<LogViewer> viewer(openLogViewer(window, w.op));
+    window.LogViewerMenu_Click();
     QCoreApplication::processEvents(); // laid out and painted
     const double wall = seconds(clock);
     report({{"wall", wall}, {"cpu", cpuSeconds() - cpu}, {"added", double(residentKiB() - before)}});
@@ -419,7 +408,8 @@ void benchViewerOnMillion(bool chart) {
     ShownWindow w;
     MainForm& window = w.window;
     fillStore(window, kMillionLines - kHeaderAndEndLines);
-    std::unique_ptr<LogViewer> viewer(openLogViewer(window, w.op));
+    window.LogViewerMenu_Click();
+    LogViewer* viewer = window.logViewer();
     QCoreApplication::processEvents();
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
@@ -442,11 +432,10 @@ void benchViewerStream(Viewer shown) {
     SimProcess sim(kStreamRecords, false);
     ShownWindow w;
     MainForm& window = w.window;
-    std::unique_ptr<LogViewer> viewer;
     if (shown != Viewer::None) {
-        viewer.reset(openLogViewer(window, w.op));
+        window.LogViewerMenu_Click();
         if (shown == Viewer::Chart) {
-            viewer->tabs()->setCurrentWidget(viewer->chart());
+            window.logViewer()->tabs()->setCurrentWidget(window.logViewer()->chart());
         }
     }
     QCoreApplication::processEvents();

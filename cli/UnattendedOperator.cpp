@@ -3,12 +3,9 @@
 #include "Logging.h"
 
 Answer UnattendedOperator::messageBox(const QString& text, int style, const QString& title,
-                                      const QString& details) {
-    lastDetails = details;
-    // As if the box were closed without a button: Cancel to Retry/Cancel, No to Yes/No, OK to OK.
-    const Answer answer = MsgStyle::closeAnswer(style);
+                                      const QString& /*details*/) {
     qCInfo(lcLink).noquote() << "answered without a person:" << title << '-' << text;
-    return answer;
+    return MsgStyle::closeAnswer(style);
 }
 
 std::optional<QString> UnattendedOperator::chooseSaveFile(const SaveFileRequest&) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ComPort.h"
+#include "CsvWriter.h"
 #include "Link.h"
 #include "ProgressReport.h"
 #include "Settings.h"
@@ -9,10 +10,7 @@
 #include <QEventLoop>
 #include <QString>
 #include <QTimer>
-#include <memory>
 #include <optional>
-
-class QSaveFile;
 
 // What a command-line run is asked to do.
 struct RunRequest {
@@ -24,22 +22,19 @@ struct RunRequest {
     bool quiet = false;
 };
 
-// One download or log-count query without a window: the window's link code (startDownload or
-// startLogCountQuery, the receive dispatcher on every arrival from the port, the response watchdog on
-// its timer) answered by an operator who is not there. It ends when the exchange does, and turns how it
-// ended into the exit code.
+// One download or log-count query without a window: the window's link, answered by an operator who is
+// not there. It ends when the link says the exchange ended, and turns how it ended into the exit code.
 class UnattendedRun : public QObject {
     Q_OBJECT
 
 public:
     explicit UnattendedRun(RunRequest request, QObject* parent = nullptr);
-    ~UnattendedRun() override;
 
     // Runs until the exchange ends or a stop signal arrives; returns the exit code.
     int exec();
 
 private:
-    void onExchangeEnd(ExchangeEnd end);
+    void onExchangeEnded(ExchangeEnd how, const QString& reason);
     void onStop(int signalNumber);
     void onTick();
     ProgressFigures figures() const;
@@ -55,8 +50,9 @@ private:
     ProgressReport m_progress;
     QTimer m_tick;
     QEventLoop m_loop;
-    std::unique_ptr<QSaveFile> m_output;
+    CsvWriter m_output;
     std::optional<ExchangeEnd> m_end;
+    QString m_reason; // why the exchange ended as it did, where the link says
     int m_stopSignal = 0;
     int m_expected = 0; // the header's count, kept after the download ends
 };

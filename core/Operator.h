@@ -12,6 +12,15 @@ struct SaveFileRequest {
     QString folder;
 };
 
+// A port the operator chose: its COM number and, for an adapter with a stable name or a device that no
+// number reaches by itself, the name to pin the number to (empty: the number stays as it is).
+struct PortChoice {
+    int number = 1;
+    QString pinTo;
+
+    bool operator==(const PortChoice&) const = default;
+};
+
 // Everything the operator answers goes through here: message boxes, the beep, the Save dialog, the port
 // selection dialog and ending the program. The program uses real dialogs; tests answer from a script.
 class Operator {
@@ -25,7 +34,8 @@ public:
     virtual void beep() = 0;
     // The chosen file name, or nothing when the operator cancelled.
     virtual std::optional<QString> chooseSaveFile(const SaveFileRequest& request) = 0;
-    virtual void showPortSelection() = 0;
+    // The port selection dialog, opened on the port in use; nothing when the operator kept the port.
+    virtual std::optional<PortChoice> choosePort(int currentPort) = 0;
     // Ends the program once control returns to the event loop; callers return at once after it.
     virtual void endProgram() = 0;
 };

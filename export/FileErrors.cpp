@@ -1,7 +1,7 @@
 #include "FileErrors.h"
 
+#include "CsvWriter.h"
 #include "Operator.h"
-#include "SystemFile.h"
 
 #include <cerrno>
 

@@ -1,34 +1,38 @@
 #pragma once
 
-#include "SystemFile.h"
+#include "CsvWriter.h"
 
 #include <QByteArray>
 #include <QString>
 
+class LineStore;
 class Operator;
 
-// What a step of writing the output file came to.
-enum class FileStep { Failed = 0, Done = 1 };
-
-// The one output file of a save. Each line is handed to the system as it is written, so a failure is
-// noticed at the line that caused it and the lines before it are in the file.
+// The one output file of the window's save, and the file errors it reports to the operator: the name
+// checked, the file opened (Retry while the device is unavailable), the lines written in large pieces
+// of whole lines, a failing piece written again line by line so the failure is told at the line that
+// caused it (Retry writes that line again), and the file brought to the disk and closed.
 class OutputFile {
 public:
+    // Large enough that a million lines take a few dozen writes, small enough that the window gets a
+    // turn every few milliseconds.
+    static constexpr qsizetype kPieceBytes = 1 << 20;
+
     explicit OutputFile(Operator& op) : m_op(op) {}
 
-    // Creates the file, or empties an existing one. Failed: the reason has been shown to the operator.
-    FileStep OpenOutputFile(const QString& name);
-    // Writes CsvLine exactly as it is.
-    FileStep WriteLogLine();
-    // Writes whole lines at once without telling the operator anything: 0 when written, else the system's
-    // error, the file then cut back to the lines written before.
-    int writeWhole(QByteArrayView bytes);
-    void close() { m_file.close(); }
+    // Creates the file, or empties an existing one. False: the reason has been shown to the operator.
+    bool OpenOutputFile(const QString& name);
+    // Writes CsvLine exactly as it is. False: the reason has been shown.
+    bool WriteLogLine();
+    // Writes lines 1 to lines.count() in pieces of about pieceBytes, giving the event loop a turn between
+    // pieces (without user input), so the window keeps painting and the port keeps being read.
+    bool writeLines(const LineStore& lines, qsizetype pieceBytes = kPieceBytes);
+    // Brings the file to the disk and closes it. Empty when done, else the reason it failed (not yet shown).
+    QString close();
 
     QByteArray CsvLine;
 
 private:
-    SystemFile m_file;
-    qint64 m_written = 0; // bytes of the whole lines written so far
+    CsvWriter m_writer;
     Operator& m_op;
 };

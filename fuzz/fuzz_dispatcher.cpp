@@ -5,7 +5,6 @@
 #include "ComPort.h"
 #include "Link.h"
 #include "QuietOperator.h"
-#include "ReceiveDispatcher.h"
 #include "Settings.h"
 
 #include <QCoreApplication>
@@ -30,23 +29,26 @@ Outcome run(bool query, const std::string& bytes, std::minstd_rand* splitter) {
     Settings settings;
     QuietOperator op;
     Link link(port, settings, op);
-    link.state.CommandMode = query ? 1 : 0;
+    link.awaitReply(query ? 1 : 0);
     for (size_t at = 0; at < bytes.size();) {
         const size_t chunk = splitter ? 1 + (*splitter)() % 64 : bytes.size();
         const size_t take = std::min(chunk, bytes.size() - at);
-        receiveReply(link, QByteArrayView(bytes.data() + at, qsizetype(take)));
+        link.receiveReply(QByteArrayView(bytes.data() + at, qsizetype(take)));
         at += take;
     }
     Outcome outcome;
-    for (int k = 1; k <= link.state.LineCount(); ++k) {
-        outcome.lines.push_back(link.state.LogLines.line(k).toByteArray().toStdString());
+    for (int k = 1; k <= link.LineCount(); ++k) {
+        outcome.lines.push_back(link.lines().line(k).toByteArray().toStdString());
     }
-    outcome.rxBuffer = link.state.RxBuffer.toStdString();
+    outcome.rxBuffer = link.RxBuffer().toStdString();
     outcome.messages = op.told.join(QLatin1Char('|')).toStdString();
+    const LinkDisplay& display = link.display();
     for (int i = 0; i < LinkDisplay::kPanels; ++i) {
-        outcome.shown += link.display.panelText(i).toStdString() + '|';
+        outcome.shown += display.panelText(i).toStdString() + '|';
     }
-    outcome.shown += link.display.logText().toStdString() + '|' + std::to_string(link.display.progress());
+    const LinkDisplay::LogBox& box = display.logBox();
+    outcome.shown += std::to_string(box.first) + '-' + std::to_string(box.last) + '|' +
+                     box.note.toStdString() + '|' + std::to_string(display.progress());
     return outcome;
 }
 

@@ -1,36 +1,33 @@
-#include "DownloadCommand.h"
-
 #include "CommandMode.h"
 #include "ControllerWire.h"
 #include "Link.h"
 
-void startDownload(Link& link, DownloadEntry entry) {
-    LinkState& state = link.state;
-    LinkDisplay& display = link.display;
-    if (state.LogsSaved == 0 && state.LineCount() != 0 && link.PromptSaveLogs) {
-        link.PromptSaveLogs();
+void Link::startDownload(DownloadEntry entry) {
+    if (m_keep.unsaved()) {
+        PromptSaveLogs();
     }
     for (int panel = 0; panel < LinkDisplay::kPanels; ++panel) {
-        display.setPanelText(panel, QString());
+        m_display.setPanelText(panel, QString());
     }
-    state.CommandMode = CommandModes::Download;
-    state.LogsSaved = 0;
+    m_state.CommandMode = CommandModes::Download;
     if (entry == DownloadEntry::Button) {
-        state.RxBuffer.clear();
+        m_state.RxBuffer.clear();
     }
-    if (!beginExchange(link, ControllerWire::kDownloadCommand)) {
+    if (!beginExchange(ControllerWire::kDownloadCommand)) {
         return;
     }
     if (entry == DownloadEntry::Menu) {
-        state.RxBuffer.clear(); // nothing is read before this handler returns, so after sending is as good
+        m_state.RxBuffer.clear(); // nothing is read before this handler returns, so after sending is as good
     }
-    display.setLogText({});
-    state.WatchLineCount = 0;
-    state.dropLines();
-    link.recovery.restart();
-    display.setCommandsEnabled(false);
-    display.setSaveEnabled(false);
-    display.setProgress(0);
-    display.setPanelText(0, QStringLiteral("Downloading..."));
-    display.setPanelColour(0, PanelColour::Menu);
+    m_display.clearLog();
+    m_state.WatchLineCount = 0;
+    dropLines();
+    // Only now are the old lines replaced: had the port not opened, they would still be saved (or not).
+    m_keep.restart();
+    m_recovery.restart();
+    m_display.setCommandsEnabled(false);
+    m_display.setSaveEnabled(false);
+    m_display.setProgress(0);
+    m_display.setPanelText(0, QStringLiteral("Downloading..."));
+    m_display.setPanelColour(0, PanelColour::Menu);
 }

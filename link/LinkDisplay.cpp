@@ -1,9 +1,6 @@
 #include "LinkDisplay.h"
 
-LinkDisplay::LinkDisplay() {
-    m_publishLater.setSingleShot(true);
-    connect(&m_publishLater, &QTimer::timeout, this, &LinkDisplay::publish);
-}
+LinkDisplay::LinkDisplay() : m_throttle(kPublishMs, [this] { report(); }) {}
 
 void LinkDisplay::setPanelText(int index, const QString& text) {
     m_panels.at(size_t(index)).text = text;
@@ -15,34 +12,20 @@ void LinkDisplay::setPanelColour(int index, PanelColour colour) {
     touch();
 }
 
-const QByteArray& LinkDisplay::logText() const {
-    if (m_pendingLines != nullptr) {
-        m_logText = m_pendingLines->lines(m_firstLine, m_lastLine).toByteArray();
-        m_pendingLines = nullptr;
-    }
-    return m_logText;
-}
-
-void LinkDisplay::showLines(const LineStore& store, int first, int last) {
-    m_pendingLines = &store;
-    m_firstLine = first;
-    m_lastLine = last;
-    ++m_logRevision;
-    touchOften();
-}
-
-void LinkDisplay::setLogText(const QByteArray& text) {
-    m_pendingLines = nullptr;
-    m_logText = text;
-    ++m_logRevision;
+void LinkDisplay::clearLog() {
+    m_logBox = {m_logBox.content + 1, 1, 0, {}};
     touch();
 }
 
-void LinkDisplay::appendLogText(QByteArrayView text) {
-    logText();
-    m_logText.append(text);
-    ++m_logRevision;
+void LinkDisplay::showLines(int first, int last) {
+    m_logBox.first = first;
+    m_logBox.last = last;
     touchOften();
+}
+
+void LinkDisplay::showNote(const QByteArray& note) {
+    m_logBox = {m_logBox.content + 1, 1, 0, note};
+    touch();
 }
 
 void LinkDisplay::setProgress(int percent) {
@@ -64,19 +47,20 @@ void LinkDisplay::release() {
     if (--m_holds != 0 || !m_dirty) {
         return;
     }
-    if (m_urgent || !m_sincePublish.isValid() || m_sincePublish.hasExpired(kPublishMs)) {
-        publish();
-    } else if (!m_publishLater.isActive()) {
-        m_publishLater.start(int(kPublishMs - m_sincePublish.elapsed()));
+    if (m_urgent) {
+        m_throttle.runNow();
+    } else {
+        m_throttle.request();
     }
 }
 
 void LinkDisplay::publish() {
-    logText(); // the lines are certain now; the store may change before the window looks
+    m_throttle.runNow();
+}
+
+void LinkDisplay::report() {
     m_dirty = false;
     m_urgent = false;
-    m_publishLater.stop();
-    m_sincePublish.start();
     emit changed();
 }
 
@@ -89,6 +73,6 @@ void LinkDisplay::touch() {
 void LinkDisplay::touchOften() {
     m_dirty = true;
     if (m_holds == 0) {
-        publish();
+        m_throttle.runNow();
     }
 }

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "LineStore.h"
+#include "Throttle.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <array>
 
 enum class PanelColour { Menu, ButtonFace, Red, Green };
@@ -23,6 +21,18 @@ public:
     static constexpr int kPanels = 5;
     static constexpr int kPublishMs = 40;
 
+    // What the log box shows: lines first to last of the link's store (none while last < first), or a
+    // note in their place (the controller's "No log entries!"). `content` changes whenever the box starts
+    // afresh, so a view can tell lines that moved up from lines that were replaced.
+    struct LogBox {
+        quint64 content = 0;
+        int first = 1;
+        int last = 0;
+        QByteArray note;
+
+        bool operator==(const LogBox&) const = default;
+    };
+
     LinkDisplay();
 
     const QString& panelText(int index) const { return m_panels.at(size_t(index)).text; }
@@ -30,15 +40,12 @@ public:
     void setPanelText(int index, const QString& text);
     void setPanelColour(int index, PanelColour colour);
 
-    // The log box's text, the received bytes as they are.
-    const QByteArray& logText() const;
-    void setLogText(const QByteArray& text);
-    void appendLogText(QByteArrayView text);
-    // The log box shows lines first to last of the store. The text is put together when it is next
-    // looked at or published, so a read that stores many lines builds it once, not once per line.
-    void showLines(const LineStore& store, int first, int last);
-    // Raised by every change of the log box's text, so a view redraws it only when needed.
-    quint64 logRevision() const { return m_logRevision; }
+    const LogBox& logBox() const { return m_logBox; }
+    // The box starts afresh, empty.
+    void clearLog();
+    // The box shows lines first to last of the store.
+    void showLines(int first, int last);
+    void showNote(const QByteArray& note);
     // Raised by every change of the panels and the commands offered.
     quint64 statusRevision() const { return m_statusRevision; }
 
@@ -67,13 +74,10 @@ private:
     };
     void touch();
     void touchOften();
+    void report();
 
     std::array<Panel, kPanels> m_panels;
-    mutable QByteArray m_logText;
-    mutable const LineStore* m_pendingLines = nullptr;
-    int m_firstLine = 0;
-    int m_lastLine = 0;
-    quint64 m_logRevision = 0;
+    LogBox m_logBox;
     quint64 m_statusRevision = 0;
     int m_progress = 0;
     bool m_commandsEnabled = true;
@@ -81,8 +85,7 @@ private:
     int m_holds = 0;
     bool m_dirty = false;
     bool m_urgent = false; // a pending change that is not the log box or the progress bar
-    QTimer m_publishLater;
-    QElapsedTimer m_sincePublish;
+    Throttle m_throttle;
 };
 
 // Holds a display for one scope, e.g. one read from the port.

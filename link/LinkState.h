@@ -15,11 +15,8 @@ struct LinkState {
     LineStore LogLines;     // the stored lines, 1 to LineCount()
     int WatchLineCount = 0; // LineCount() at the watchdog's previous tick
     int ExpectedLines = 0;  // lines the download header announced (count + 8), 0 when unknown
-    int LogsSaved = 0;      // 1 once the current download was written to a file
-    bool replyOver = false; // the exchange has finished; whatever still arrives is dropped
+    bool replyOver = true;  // no reply is awaited; whatever still arrives is dropped
     int maxLines = kMaxLines;
 
     int LineCount() const { return LogLines.count(); }
-    // The downloaded lines count as gone.
-    void dropLines() { LogLines.clear(); }
 };

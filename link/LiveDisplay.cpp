@@ -1,7 +1,8 @@
 #include "LiveDisplay.h"
 
 #include "ControllerWire.h"
-#include "Link.h"
+#include "LinkDisplay.h"
+#include "LinkState.h"
 #include "TextNumber.h"
 
 namespace {
@@ -44,32 +45,26 @@ std::optional<int> progressFor(int lineCount, int expectedLines) {
     return int(percent);
 }
 
-void ShowHeaderPanels(Link& link) {
-    const int k = link.state.LineCount();
-    const LineStore& lines = link.state.LogLines;
-    LinkDisplay& display = link.display;
+void ShowHeaderPanels(LinkState& state, LinkDisplay& display) {
+    const int k = state.LineCount();
+    const LineStore& lines = state.LogLines;
     display.setPanelText(1, panelText(lines.line(k - 4)));
     display.setPanelText(2, panelText(lines.line(k - 2)));
     display.setPanelText(3, panelText(lines.line(k - 3)));
     display.setPanelText(4, panelText(lines.line(k - 1)));
     display.setPanelColour(2, PanelColour::ButtonFace);
     if (const auto expected = expectedLinesFor(display.panelText(2))) {
-        link.state.ExpectedLines = *expected;
+        state.ExpectedLines = *expected;
     }
 }
 
-void UpdateProgress(Link& link) {
-    if (const auto percent = progressFor(link.state.LineCount(), link.state.ExpectedLines)) {
-        link.display.setProgress(*percent);
+void UpdateProgress(const LinkState& state, LinkDisplay& display) {
+    if (const auto percent = progressFor(state.LineCount(), state.ExpectedLines)) {
+        display.setProgress(*percent);
     }
 }
 
-void RefreshLogWindow(Link& link) {
-    const int k = link.state.LineCount();
-    const LineStore& lines = link.state.LogLines;
-    if (k <= kLogWindowLines) {
-        link.display.appendLogText(lines.line(k));
-    } else {
-        link.display.showLines(lines, k - kLogWindowLines + 1, k);
-    }
+void RefreshLogWindow(const LinkState& state, LinkDisplay& display) {
+    const int k = state.LineCount();
+    display.showLines(std::max(1, k - kLogWindowLines + 1), k);
 }

@@ -4,16 +4,17 @@
 #include <QString>
 #include <optional>
 
-class Link;
+class LinkDisplay;
+struct LinkState;
 
 // The running download on screen: the header in the status panels, the progress bar, the newest lines.
 
 // Status panels 1, 2, 3 and 4 show the lines 4, 2, 3 and 1 before the "Date," line (LineCount); the
 // record count on the second line before it sets ExpectedLines.
-void ShowHeaderPanels(Link& link);
-void UpdateProgress(Link& link);
+void ShowHeaderPanels(LinkState& state, LinkDisplay& display);
+void UpdateProgress(const LinkState& state, LinkDisplay& display);
 // The log box keeps the 25 newest lines.
-void RefreshLogWindow(Link& link);
+void RefreshLogWindow(const LinkState& state, LinkDisplay& display);
 
 // A stored line as a panel shows it: without its line end (the LF and a CR just before it).
 QString panelText(QByteArrayView line);

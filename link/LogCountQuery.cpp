@@ -1,7 +1,6 @@
-#include "LogCountQuery.h"
-
 #include "CommandMode.h"
 #include "ControllerWire.h"
+#include "HexPair.h"
 #include "Link.h"
 
 namespace {
@@ -18,12 +17,6 @@ int hexDigitValue(char c) {
 
 } // namespace
 
-void startLogCountQuery(Link& link) {
-    link.state.CommandMode = CommandModes::LogCount;
-    link.state.RxBuffer.clear();
-    beginExchange(link, ControllerWire::kLogCountCommand);
-}
-
 int HexPairValue(QByteArrayView pair) {
     if (pair.isEmpty()) {
         return 0;
@@ -31,15 +24,24 @@ int HexPairValue(QByteArrayView pair) {
     return 16 * hexDigitValue(pair.front()) + hexDigitValue(pair.back());
 }
 
-int receivedLogCount(const Link& link) {
+void Link::startLogCountQuery() {
+    m_state.CommandMode = CommandModes::LogCount;
+    m_state.RxBuffer.clear();
+    beginExchange(ControllerWire::kLogCountCommand);
+}
+
+int Link::receivedLogCount() const {
+    if (m_state.RxBuffer.size() < ControllerWire::kLogCountReplyLength) {
+        return 0;
+    }
     const QByteArrayView digits =
-        QByteArrayView(link.state.RxBuffer)
+        QByteArrayView(m_state.RxBuffer)
             .sliced(ControllerWire::kLogCountDigitsAt, ControllerWire::kLogCountDigits);
     return HexPairValue(digits.first(2)) * 256 + HexPairValue(digits.last(2));
 }
 
-void ShowLogCount(Link& link) {
-    const int count = receivedLogCount(link);
-    link.display.setPanelText(2, QStringLiteral(" Log Entries: %1").arg(count));
-    link.display.setPanelColour(2, PanelColour::Green);
+// Shows the count of a complete reply on a green panel 2.
+void Link::ShowLogCount() {
+    m_display.setPanelText(2, QStringLiteral(" Log Entries: %1").arg(receivedLogCount()));
+    m_display.setPanelColour(2, PanelColour::Green);
 }

@@ -1,38 +1,27 @@
 #include "OpenPort.h"
 
 #include "ComPort.h"
-#include "ControllerWire.h"
 #include "Logging.h"
 #include "Operator.h"
+#include "PortChoices.h"
 #include "PortError.h"
 #include "Settings.h"
 
-namespace {
-
-void openOn(ComPort& port, int portNumber) {
-    port.setCommPort(portNumber);
-    port.setSettings(QString::fromLatin1(ControllerWire::kLineSettings));
-    port.setPortOpen(true);
-}
-
-} // namespace
-
-bool OpenPort(ComPort& port, const Settings& settings, Operator& op,
-              const std::function<void()>& endProgram) {
+OpenPortResult OpenPort(ComPort& port, Settings& settings, Operator& op) {
     if (port.PortOpen()) {
         port.setPortOpen(false);
     }
     for (;;) {
         QString reason;
         try {
-            openOn(port, settings.PortNumber);
+            port.open(settings.PortNumber);
             if (!port.PortOpen()) {
-                openOn(port, settings.PortNumber);
+                port.open(settings.PortNumber);
             }
             // A port that still reads closed is no better than one that failed to open: never send a
             // command into it.
             if (port.PortOpen()) {
-                return true;
+                return {true, {}};
             }
             reason = QStringLiteral("COM %1 (%2) reads closed after opening")
                          .arg(settings.PortNumber)
@@ -45,13 +34,10 @@ bool OpenPort(ComPort& port, const Settings& settings, Operator& op,
             op.messageBox(QStringLiteral("Coms Port not available!"),
                           MsgStyle::RetryCancel + MsgStyle::Critical, QStringLiteral("Warning"), reason);
         if (answer != Answer::Retry) {
-            if (endProgram) {
-                endProgram();
-            } else {
-                op.endProgram();
-            }
-            return false;
+            return {false, reason};
         }
-        op.showPortSelection();
+        if (const auto choice = op.choosePort(settings.PortNumber)) {
+            storePortChoice(*choice, settings);
+        }
     }
 }

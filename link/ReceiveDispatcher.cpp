@@ -1,88 +1,78 @@
-#include "ReceiveDispatcher.h"
-
 #include "ComPort.h"
 #include "ControllerWire.h"
 #include "Link.h"
 #include "LiveDisplay.h"
-#include "LogCountQuery.h"
 #include "Operator.h"
 #include "ReplyScanner.h"
 
-#include <QScopeGuard>
-
-namespace {
-
-void finishNoLogs(Link& link) {
-    endExchange(link, ExchangeEnd::NoLogs);
-    link.port.setPortOpen(false);
-    link.display.setLogText(link.state.RxBuffer.right(ControllerWire::kNoLogs.size()));
-    link.display.setCommandsEnabled(true);
-    link.display.setPanelText(0, QStringLiteral("No logs to load.."));
-    link.display.setPanelColour(0, PanelColour::Red);
-    link.display.publish();
-    link.op.beep();
-}
-
-// The controller has sent all it has (or all the store can take): the lines become saveable.
-void finishDownload(Link& link, ExchangeEnd end, const QString& status, const QString& message) {
-    endExchange(link, end);
-    link.display.setSaveEnabled(true);
-    link.display.setPanelText(0, status);
-    link.display.publish();
-    link.op.messageBox(message, MsgStyle::Ok + MsgStyle::Information, QStringLiteral("Message"));
-    link.display.setCommandsEnabled(true);
-    link.display.setProgress(0);
-    link.state.ExpectedLines = 0;
-    link.port.setPortOpen(false);
-}
-
-void finishQuery(Link& link) {
-    endExchange(link, ExchangeEnd::CountShown);
-    ShowLogCount(link);
-    link.port.setPortOpen(false);
-}
-
-} // namespace
-
-void receiveFromPort(Link& link) {
-    if (link.port.CommEvent() != ComPort::Receive) {
+void Link::ComPort_OnComm() {
+    if (m_port.CommEvent() != ComPort::Receive) {
         return;
     }
-    receiveReply(link, link.port.Input());
+    receiveReply(m_port.Input());
 }
 
-void receiveReply(Link& link, QByteArrayView input) {
-    DisplayHold hold(link.display); // one redraw per read, showing what per-line redraws would leave
-    // The lines of this read go to the recovery copy at its end, or at a finish, which comes first.
-    const auto copyLines = qScopeGuard([&link] { link.recovery.catchUp(link.state.LogLines); });
+void Link::receiveReply(QByteArrayView input) {
+    DisplayHold hold(m_display); // one redraw per read, showing what per-line redraws would leave
     qsizetype pos = 0;
-    while (pos < input.size() && !link.state.replyOver) {
-        switch (scanReply(link.state, input, pos)) {
+    while (pos < input.size() && !m_state.replyOver) {
+        switch (scanReply(m_state, input, pos)) {
         case ReplyEvent::None:
             break;
         case ReplyEvent::HeaderLine:
-            ShowHeaderPanels(link);
+            ShowHeaderPanels(m_state, m_display);
             [[fallthrough]];
         case ReplyEvent::Line:
-            UpdateProgress(link);
-            RefreshLogWindow(link);
+            UpdateProgress(m_state, m_display);
+            RefreshLogWindow(m_state, m_display);
             break;
         case ReplyEvent::NoLogs:
-            finishNoLogs(link);
+            finishNoLogs();
             break;
         case ReplyEvent::EndOfDownload:
-            finishDownload(link, ExchangeEnd::Completed, QStringLiteral("Load Complete."),
+            finishDownload(ExchangeEnd::Completed, QStringLiteral("Load Complete."),
                            QStringLiteral("Download Complete!"));
             break;
         case ReplyEvent::StoreFull:
-            finishDownload(link, ExchangeEnd::StoreFull, QStringLiteral("Download stopped."),
+            finishDownload(ExchangeEnd::StoreFull, QStringLiteral("Download stopped."),
                            QStringLiteral("The download was stopped after %1 lines: no more can be kept.\r\n"
                                           "The lines received so far can be saved.")
-                               .arg(link.state.LineCount()));
+                               .arg(LineCount()));
             break;
         case ReplyEvent::QueryReply:
-            finishQuery(link);
+            finishQuery();
             break;
         }
     }
+    tellStored(); // the lines of this read, once
+}
+
+void Link::finishNoLogs() {
+    endExchange(ExchangeEnd::NoLogs);
+    m_port.setPortOpen(false);
+    m_display.showNote(m_state.RxBuffer.right(ControllerWire::kNoLogs.size()));
+    m_display.setCommandsEnabled(true);
+    m_display.setPanelText(0, QStringLiteral("No logs to load.."));
+    m_display.setPanelColour(0, PanelColour::Red);
+    m_display.publish();
+    m_op.beep();
+}
+
+// The controller has sent all it has (or all the store can take): the lines become saveable.
+void Link::finishDownload(ExchangeEnd end, const QString& status, const QString& message) {
+    endExchange(end);
+    m_display.setSaveEnabled(true);
+    m_display.setPanelText(0, status);
+    m_display.publish();
+    m_op.messageBox(message, MsgStyle::Ok + MsgStyle::Information, QStringLiteral("Message"));
+    m_display.setCommandsEnabled(true);
+    m_display.setProgress(0);
+    m_state.ExpectedLines = 0;
+    m_port.setPortOpen(false);
+}
+
+void Link::finishQuery() {
+    endExchange(ExchangeEnd::CountShown);
+    ShowLogCount();
+    m_port.setPortOpen(false);
 }

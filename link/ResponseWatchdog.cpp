@@ -1,68 +1,60 @@
-#include "ResponseWatchdog.h"
-
 #include "ComPort.h"
 #include "CommandMode.h"
 #include "ControllerWire.h"
 #include "Link.h"
 #include "Operator.h"
 
-namespace {
-
-Answer askNoResponse(Link& link) {
-    link.watchdogAsking = true;
-    link.display.publish();
+Answer Link::askNoResponse() {
+    m_watchdogAsking = true;
+    m_display.publish();
     const Answer answer =
-        link.op.messageBox(QStringLiteral("No Response from Controller."),
-                           MsgStyle::RetryCancel + MsgStyle::Exclamation + MsgStyle::SecondDefault,
-                           QStringLiteral("Controller not Responding!"), link.port.hangUpReason());
-    link.watchdogAsking = false;
+        m_op.messageBox(QStringLiteral("No Response from Controller."),
+                        MsgStyle::RetryCancel + MsgStyle::Exclamation + MsgStyle::SecondDefault,
+                        QStringLiteral("Controller not Responding!"), m_port.hangUpReason());
+    m_watchdogAsking = false;
     return answer;
 }
 
-void retryDownload(Link& link) {
-    LinkState& state = link.state;
-    state.RxBuffer.clear();
-    if (!beginExchange(link, ControllerWire::kDownloadCommand)) {
+void Link::retryDownload() {
+    m_state.RxBuffer.clear();
+    if (!beginExchange(ControllerWire::kDownloadCommand)) {
         return;
     }
-    state.dropLines();
-    link.recovery.restart();
-    state.WatchLineCount = 0;
-    link.display.setLogText({});
+    dropLines();
+    m_recovery.restart();
+    m_state.WatchLineCount = 0;
+    m_display.clearLog();
 }
 
 // The lines received before the silence stay stored and can be saved; the next Download or Exit asks
 // about them as about any unsaved download.
-void abandonDownload(Link& link) {
-    endExchange(link, ExchangeEnd::Abandoned);
-    link.display.setCommandsEnabled(true);
-    link.state.RxBuffer.clear(); // a line cut off is no line; a reply without line ends may be large
-    const bool kept = link.state.LineCount() != 0;
-    link.display.setSaveEnabled(kept);
-    link.display.setPanelText(0, kept ? QStringLiteral("Download incomplete.") : QString());
+void Link::abandonDownload() {
+    endExchange(ExchangeEnd::Abandoned, m_port.hangUpReason());
+    m_display.setCommandsEnabled(true);
+    m_state.RxBuffer.clear(); // a line cut off is no line; a reply without line ends may be large
+    const bool kept = LineCount() != 0;
+    m_display.setSaveEnabled(kept);
+    m_display.setPanelText(0, kept ? QStringLiteral("Download incomplete.") : QString());
 }
 
-} // namespace
-
-void watchdogTick(Link& link) {
-    if (link.watchdogAsking) {
+void Link::ResponseTimer_Timer() {
+    if (m_watchdogAsking) {
         return;
     }
-    LinkState& state = link.state;
-    if (state.CommandMode != CommandModes::Download) {
-        link.port.setPortOpen(false);
-        askNoResponse(link);
-        endExchange(link, ExchangeEnd::CountLate);
+    if (m_state.CommandMode != CommandModes::Download) {
+        m_port.setPortOpen(false);
+        askNoResponse();
+        endExchange(ExchangeEnd::CountLate);
         return;
     }
-    if (state.LineCount() != state.WatchLineCount) {
-        state.WatchLineCount = state.LineCount();
+    if (LineCount() != m_state.WatchLineCount) {
+        m_state.WatchLineCount = LineCount();
         return;
     }
-    link.port.setPortOpen(false);
-    if (askNoResponse(link) == Answer::Retry) {
-        retryDownload(link);
+    m_port.setPortOpen(false);
+    if (askNoResponse() == Answer::Retry) {
+        retryDownload();
     } else {
-        abandonDownload(link);
+        abandonDownload();
     }
 }

@@ -190,6 +190,16 @@ void ComPort::setPortOpen(bool open) {
     }
 }
 
+void ComPort::open(int number, const QString& device) {
+    if (device.isEmpty()) {
+        setCommPort(number);
+    } else {
+        setCommPort(number, device);
+    }
+    setSettings(QString::fromLatin1(ControllerWire::kLineSettings));
+    setPortOpen(true);
+}
+
 void ComPort::Output(QByteArrayView bytes) {
     if (!m_port.isOpen()) {
         return;

@@ -39,6 +39,10 @@ public:
     bool PortOpen() const { return m_port.isOpen(); }
     void setPortOpen(bool open);
 
+    // Opens COM `number` at 9600,n,8,1 (on `device` when given: one the port dialog placed under a free
+    // number): CommPort, Settings and PortOpen in one call. An open port is not renumbered: PortError.
+    void open(int number, const QString& device = QString());
+
     // Sends the bytes unchanged. A write the device refuses counts as a hang-up.
     void Output(QByteArrayView bytes);
     // Every byte received and not yet read.

@@ -1,12 +1,14 @@
 #include "PortChoices.h"
 
 #include "PortDevices.h"
-#include "PortListing.h"
+#include "Settings.h"
 #include "StoredSettings.h"
+#include "TextNumber.h"
 
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -26,7 +28,7 @@ QString realDevice(int number) {
 } // namespace
 
 QList<PortChoices::Entry> PortChoices::look() {
-    const QList<PortDescription> devices = availableDevices();
+    const QList<PortDescription> devices = m_source.available();
     const auto describe = [&](const QString& device) {
         const auto found = std::find_if(devices.begin(), devices.end(),
                                         [&](const PortDescription& d) { return d.device == device; });
@@ -50,7 +52,7 @@ QList<PortChoices::Entry> PortChoices::look() {
             continue;
         }
         if (device.isEmpty()) {
-            if (!isPinned(number)) {
+            if (!isPinned(number, m_source.byIdFolder)) {
                 free << number;
             }
             continue;
@@ -94,4 +96,35 @@ QList<PortChoices::Entry> PortChoices::look() {
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return a.number < b.number; });
     return entries;
+}
+
+std::optional<int> PortChoices::portNumberOf(const QString& text) {
+    if (!text.startsWith(QLatin1String("COM"))) {
+        return std::nullopt;
+    }
+    const double number = roundHalfEven(leadingNumber(QStringView(text).mid(4)));
+    if (number < std::numeric_limits<qint16>::min() || number > std::numeric_limits<qint16>::max()) {
+        return std::nullopt;
+    }
+    return int(number);
+}
+
+std::optional<PortChoice> PortChoices::selection(const QString& text, const QList<Entry>& listed) {
+    if (text.trimmed().isEmpty() || text.trimmed() == kInvitation) {
+        return std::nullopt;
+    }
+    const auto entry =
+        std::find_if(listed.begin(), listed.end(), [&](const Entry& e) { return e.text == text; });
+    if (entry != listed.end()) {
+        return PortChoice{entry->number, entry->pinTo};
+    }
+    return PortChoice{portNumberOf(text).value_or(1), QString()};
+}
+
+void storePortChoice(const PortChoice& choice, Settings& settings) {
+    settings.PortNumber = choice.number;
+    StoredSettings::writePortNumber(choice.number);
+    if (!choice.pinTo.isEmpty()) {
+        pinComNumber(choice.number, choice.pinTo);
+    }
 }

@@ -1,7 +1,6 @@
 #include "PortDevices.h"
 
 #include "Logging.h"
-#include "PortListing.h"
 #include "SettingsFile.h"
 
 #include <QDir>
@@ -72,13 +71,13 @@ QString devicePathFor(int comNumber) {
     return tableDeviceFor(comNumber);
 }
 
-bool isPinned(int comNumber) {
+bool isPinned(int comNumber, const QString& byIdFolder) {
     if (!hasComLink(comNumber)) {
         return false;
     }
     const QFileInfo link(linkPath(comNumber));
     return link.isSymLink() &&
-           QDir::cleanPath(QFileInfo(link.symLinkTarget()).absolutePath()) == QDir::cleanPath(byIdFolder());
+           QDir::cleanPath(QFileInfo(link.symLinkTarget()).absolutePath()) == QDir::cleanPath(byIdFolder);
 }
 
 bool followsUsbTable(int comNumber) {

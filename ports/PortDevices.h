@@ -15,8 +15,9 @@ QString tableDeviceFor(int comNumber);
 // The number has a link of its own in the settings folder.
 bool hasComLink(int comNumber);
 
-// The number's link points at a stable adapter name, whether the adapter is plugged in or not.
-bool isPinned(int comNumber);
+// The number's link points at a stable adapter name (in byIdFolder), whether the adapter is plugged in or
+// not.
+bool isPinned(int comNumber, const QString& byIdFolder);
 
 // The number follows the fixed table to a USB adapter's name, which the system hands to whichever
 // adapter comes first.

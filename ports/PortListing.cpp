@@ -8,16 +8,6 @@
 
 namespace {
 
-PortInfoSource& replacedSource() {
-    static PortInfoSource source;
-    return source;
-}
-
-QString& replacedFolder() {
-    static QString folder;
-    return folder;
-}
-
 QList<PortDescription> systemPorts() {
     QList<PortDescription> ports;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
@@ -71,22 +61,17 @@ QString PortDescription::text() const {
     return parts.join(QStringLiteral(" · "));
 }
 
-void setPortInfoSource(PortInfoSource source, const QString& folder) {
-    replacedSource() = std::move(source);
-    replacedFolder() = folder;
+DeviceSource DeviceSource::system() {
+    return {systemPorts, QStringLiteral("/dev/serial/by-id")};
 }
 
-QString byIdFolder() {
-    return replacedFolder().isEmpty() ? QStringLiteral("/dev/serial/by-id") : replacedFolder();
-}
-
-QList<PortDescription> availableDevices() {
-    QList<PortDescription> ports = replacedSource() ? replacedSource()() : systemPorts();
+QList<PortDescription> DeviceSource::available() const {
+    QList<PortDescription> ports = describe ? describe() : QList<PortDescription>();
     for (PortDescription& port : ports) {
         port.device = realPath(port.device);
     }
     const QFileInfoList names =
-        QDir(byIdFolder()).entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        QDir(byIdFolder).entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& name : names) {
         const QString target = name.canonicalFilePath();
         if (target.isEmpty()) {

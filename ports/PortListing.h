@@ -19,16 +19,15 @@ struct PortDescription {
     QString text() const;
 };
 
-// Which serial devices the system has and what they are. The real source is QSerialPortInfo; tests put
-// their own in place (real USB adapters are not at hand there) together with a by-id folder of their own.
-using PortInfoSource = std::function<QList<PortDescription>()>;
+// Where the port list learns which serial devices there are: what the system says about them
+// (QSerialPortInfo) and the folder of stable adapter names. Tests describe devices of their own (real USB
+// adapters are not at hand there) with a by-id folder of their own.
+struct DeviceSource {
+    std::function<QList<PortDescription>()> describe;
+    QString byIdFolder;
 
-// An empty source and folder bring back the system's own.
-void setPortInfoSource(PortInfoSource source, const QString& byIdFolder = QString());
-
-// The folder of stable adapter names, /dev/serial/by-id unless a test replaced it.
-QString byIdFolder();
-
-// Every device the source lists, and every device a by-id name points at (the source never lists
-// pseudo-terminals), each once by its real path, with its by-id name filled in when it has one.
-QList<PortDescription> availableDevices();
+    static DeviceSource system();
+    // Every device the source describes, and every device a by-id name points at (the system never lists
+    // pseudo-terminals), each once by its real path, with its by-id name filled in when it has one.
+    QList<PortDescription> available() const;
+};

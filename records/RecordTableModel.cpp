@@ -1,8 +1,8 @@
 #include "RecordTableModel.h"
 
+#include "ControllerWire.h"
 #include "CsvLine.h"
 #include "LineStore.h"
-#include "LinkDisplay.h"
 
 #include <algorithm>
 
@@ -12,39 +12,25 @@ constexpr int kRowsAtHand = 1000;
 
 } // namespace
 
-RecordTableModel::RecordTableModel(const LineStore& store, QObject* parent)
-    : QAbstractTableModel(parent), m_store(&store), m_rows(kRowsAtHand) {
+RecordTableModel::RecordTableModel(const LineStore& store, int refreshMs, QObject* parent)
+    : QAbstractTableModel(parent), m_store(&store), m_rows(kRowsAtHand),
+      m_refresh(refreshMs, [this] { refresh(); }) {
     rebuild();
 }
 
-void RecordTableModel::follow(const LinkDisplay& display, int intervalMs) {
-    m_quiet.setSingleShot(true);
-    m_quiet.setInterval(intervalMs);
-    connect(&m_quiet, &QTimer::timeout, this, [this] {
-        if (m_changedMeanwhile) {
-            m_changedMeanwhile = false;
-            refresh();
-            m_quiet.start();
-        }
-    });
-    connect(&display, &LinkDisplay::changed, this, &RecordTableModel::displayChanged);
-    // The store goes with the link; the table must not read it afterwards.
-    connect(&display, &QObject::destroyed, this, &RecordTableModel::detach);
+void RecordTableModel::linesStored() {
+    m_refresh.request();
 }
 
-void RecordTableModel::displayChanged() {
-    if (m_quiet.interval() <= 0) {
-        refresh();
-    } else if (m_quiet.isActive()) {
-        m_changedMeanwhile = true;
-    } else {
-        refresh();
-        m_quiet.start();
+void RecordTableModel::linesDropped() {
+    m_refresh.cancel();
+    if (m_store != nullptr) {
+        rebuild();
     }
 }
 
 void RecordTableModel::detach() {
-    m_quiet.stop();
+    m_refresh.cancel();
     beginResetModel();
     m_store = nullptr;
     m_layout = {};
@@ -63,7 +49,6 @@ void RecordTableModel::rebuild() {
     m_matches.clear();
     m_layout = LogLayout::of(*m_store);
     m_seenLines = m_store->count();
-    m_firstLine = m_store->line(1).toByteArray();
     int widest = std::max(1, int(m_layout.titles.size()));
     scan(m_layout.firstRowLine(), m_seenLines, widest, m_matches);
     m_columns = widest;
@@ -93,13 +78,13 @@ void RecordTableModel::refresh() {
     if (count == m_seenLines) {
         return;
     }
-    if (count < m_seenLines || m_seenLines == 0 || m_store->line(1) != QByteArrayView(m_firstLine)) {
-        rebuild(); // a new download
+    if (count < m_seenLines || m_seenLines == 0) {
+        rebuild();
         return;
     }
     if (!m_layout.hasTitles()) {
         for (int k = m_seenLines + 1; k <= count; ++k) {
-            if (m_store->line(k).startsWith("Date,")) {
+            if (m_store->line(k).startsWith(ControllerWire::kColumnTitles)) {
                 rebuild(); // the header lines leave the table for the text above it
                 return;
             }

@@ -2,20 +2,19 @@
 
 #include "LineFilter.h"
 #include "LogLayout.h"
+#include "Throttle.h"
 
 #include <QAbstractTableModel>
 #include <QCache>
-#include <QTimer>
 #include <vector>
 
 class LineStore;
-class LinkDisplay;
 
 // The stored lines of a download as a table: one row per line after the "Date," line, its fields in the
 // columns that line names. Rows are read from the store when a view asks for them (a few hundred are
 // kept at hand), so a download of a million lines opens at once and costs little more memory. A line
 // that is no record (no comma: the final "END OF DOWNLOAD", stray text) shows its whole text in the first
-// column. Following the link's display, rows arriving during a download are added as they come.
+// column. Rows arriving during a download are added as the link tells of them.
 class RecordTableModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -26,12 +25,17 @@ public:
         LineNumberRole,                  // int: the line's number in the download
     };
 
-    explicit RecordTableModel(const LineStore& store, QObject* parent = nullptr);
+    // Rows arriving during a download are taken in at most once every refreshMs: a fast download stores
+    // lines hundreds of times a second, more than a table can draw.
+    explicit RecordTableModel(const LineStore& store, int refreshMs = 0, QObject* parent = nullptr);
 
-    // Takes in the lines stored since it last looked whenever the display changes (once per read from
-    // the port), and at most once every `intervalMs` after the first change: a fast download changes it
-    // hundreds of times a second, more than a table can draw. Starts again when the store was emptied.
-    void follow(const LinkDisplay& display, int intervalMs = 0);
+    // More lines were stored: their rows are added now or at the end of the running interval.
+    void linesStored();
+    // The store was emptied (a new download): the table starts again.
+    void linesDropped();
+    // The store is gone: the table shows nothing and never reads it again.
+    void detach();
+    // Takes in every line stored since it last looked.
     void refresh();
 
     const LogLayout& layout() const { return m_layout; }
@@ -65,18 +69,14 @@ private:
     // Looks at lines first to last: widths, lines of other text, filter matches.
     void scan(int first, int last, int& widest, std::vector<int>& matches);
     Row rowAt(int line) const;
-    void detach();
-    void displayChanged();
 
     const LineStore* m_store;
     LogLayout m_layout;
     int m_seenLines = 0;
     int m_columns = 1;
-    QByteArray m_firstLine; // tells a new download from more lines of the same one
     std::vector<int> m_otherLines;
     LineFilter m_filter;
     std::vector<int> m_matches; // line numbers that pass the filter, while there is one
     mutable QCache<int, Row> m_rows;
-    QTimer m_quiet;
-    bool m_changedMeanwhile = false;
+    Throttle m_refresh;
 };

@@ -64,13 +64,11 @@ int main(int argc, char* argv[]) {
     const QList<PortDescription> described{
         adapter(ch340.devicePath(), "QinHeng Electronics", "USB Serial", "", 0x1a86, 0x7523),
         adapter(ftdi.devicePath(), "FTDI", "FT232R USB UART", "A1B2C3", 0x0403, 0x6001)};
-    setPortInfoSource([&] { return described; }, byId.path());
+    const DeviceSource devices{[&] { return described; }, byId.path()};
 
     ComPort port;
-    Settings settings;
-    settings.PortNumber = 5;
-    DialogOperator op(port, settings);
-    ComsBox box(port, settings, op);
+    DialogOperator op(port, devices);
+    ComsBox box(port, 5, op, devices);
     box.move(40, 40);
     box.show();
     QTimer::singleShot(1000, &box, [&] { box.ComsCombo->showPopup(); });

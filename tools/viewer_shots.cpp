@@ -12,7 +12,6 @@
 #include "QuietOperator.h"
 #include "RecordTableModel.h"
 #include "Settings.h"
-#include "WindowAccess.h"
 
 #include <QApplication>
 #include <QChart>
@@ -60,7 +59,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    LogViewer* viewer = openLogViewer(window, op);
+    window.LogViewerMenu_Click();
+    LogViewer* viewer = window.logViewer();
     viewer->move(0, 0);
     viewer->resize(1000, 640);
     viewer->table()->resizeColumnsToContents();

@@ -4,7 +4,6 @@
 
 #include "ComPort.h"
 #include "DialogOperator.h"
-#include "Settings.h"
 #include "TestEnvironment.h"
 
 #include <QFileDialog>
@@ -43,6 +42,7 @@ template <class T> void onNextModal(const std::function<void(T*)>& act, QWidget*
 struct BoxSeen {
     QString title;
     QString text;
+    QString informative;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -50,7 +50,7 @@ struct BoxSeen {
 };
 
 BoxSeen look(QMessageBox* box) {
-    BoxSeen seen{box->windowTitle(),    box->text(), box->standardButtons(),
+    BoxSeen seen{box->windowTitle(),    box->text(), box->informativeText(), box->standardButtons(),
                  QMessageBox::NoButton, box->icon(), box->parentWidget()};
     if (box->defaultButton() != nullptr) {
         seen.defaultButton = box->standardButton(box->defaultButton());
@@ -63,8 +63,7 @@ BoxSeen look(QMessageBox* box) {
 int endProgramChild(int argc, char* argv[]) {
     QApplication app(argc, argv);
     ComPort port;
-    Settings settings;
-    DialogOperator op(port, settings);
+    DialogOperator op(port);
     QMainWindow window;
     window.show();
     QTimer::singleShot(20000, &app, [] { QCoreApplication::exit(3); });
@@ -90,7 +89,6 @@ class TestRealDialogs : public QObject {
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<QMainWindow> m_window;
     ComPort m_port;
-    Settings m_settings;
     std::unique_ptr<DialogOperator> m_op;
     QTimer m_rescue; // a dialog nobody answers is closed, so a failing test ends
     bool m_rescued = false;
@@ -101,7 +99,7 @@ private slots:
         m_window = std::make_unique<QMainWindow>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_op = std::make_unique<DialogOperator>(m_port, m_settings);
+        m_op = std::make_unique<DialogOperator>(m_port);
         m_rescued = false;
         m_rescue.setSingleShot(true);
         m_rescue.setInterval(10000);
@@ -189,13 +187,16 @@ private slots:
                 box->close();
             }
         });
-        const Answer got = m_op->messageBox(text, style, title);
+        // The reason, where there is one, stands under the message.
+        const QString details = style == 21 ? QStringLiteral("Nothing is connected as COM 5.") : QString();
+        const Answer got = m_op->messageBox(text, style, title, details);
         QCOMPARE(got, answer);
         if (action != u"Enter") { // the scripted operator answers the same for a box it is not told to answer
             QCOMPARE(got, MsgStyle::closeAnswer(style));
         }
         QCOMPARE(seen.title, title);
         QCOMPARE(seen.text, text);
+        QCOMPARE(seen.informative, details);
         QCOMPARE(int(seen.buttons), buttons);
         QCOMPARE(int(seen.defaultButton), defaultButton);
         QCOMPARE(int(seen.icon), icon);
@@ -248,32 +249,30 @@ private slots:
         QVERIFY(seen.saving);
     }
 
-    void saveDialogNewFile() {
+    // A name typed without extension is taken as it is; the Cancel button chooses nothing.
+    void saveDialogNameOrCancel_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("new file") << "run2";
+        QTest::newRow("Cancel") << "";
+    }
+    void saveDialogNameOrCancel() {
+        QFETCH(QString, typed);
         const QString folder = m_env->path(QStringLiteral("data/"));
         QDir().mkpath(folder);
-        onNextModal<QFileDialog>([](QFileDialog* dialog) {
+        onNextModal<QFileDialog>([typed](QFileDialog* dialog) {
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            QTest::keyClicks(name, QStringLiteral("run2"));
-            QTest::keyClick(name, Qt::Key_Return);
-        });
-        QCOMPARE(m_op->chooseSaveFile(
-                     {QStringLiteral("Save Downloaded data"), QStringLiteral("CSV files (*.csv)"), folder}),
-                 QDir(folder).filePath(QStringLiteral("run2"))); // no extension added
-    }
-
-    void saveDialogCancelButton() {
-        onNextModal<QFileDialog>([](QFileDialog* dialog) {
-            const auto buttons = dialog->findChildren<QPushButton*>();
-            for (QPushButton* button : buttons) {
-                if (button->text().remove(u'&') == u"Cancel") {
+            QTest::keyClicks(name, typed);
+            for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+                if (typed.isEmpty() ? button->text().remove(u'&') == u"Cancel" : button->isDefault()) {
                     QTest::mouseClick(button, Qt::LeftButton);
                     return;
                 }
             }
         });
-        QCOMPARE(m_op->chooseSaveFile({QStringLiteral("Save Downloaded data"),
-                                       QStringLiteral("CSV files (*.csv)"), m_env->path(QString())}),
-                 std::nullopt);
+        const auto chosen = m_op->chooseSaveFile(
+            {QStringLiteral("Save Downloaded data"), QStringLiteral("CSV files (*.csv)"), folder});
+        QCOMPARE(chosen,
+                 typed.isEmpty() ? std::nullopt : std::optional<QString>(QDir(folder).filePath(typed)));
     }
 
     // Choosing a file that is there asks first; No goes back to the dialog, Yes takes the name.

@@ -15,6 +15,9 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -129,6 +132,8 @@ private slots:
         QTest::newRow("file cannot be written")
             << 100 << -1 << false << QStringList{"--download", "@/no such folder/log.csv"} << kFileError
             << none << "cannot write" << false;
+        QTest::newRow("a folder") << 100 << -1 << false << QStringList{"--download", "@"} << kFileError
+                                  << none << "cannot write .*: Is a directory" << false;
     }
     void outcomes() {
         QFETCH(int, records);
@@ -182,6 +187,63 @@ private slots:
         QCOMPARE(run(process, {"--download", file, "--port", sim.devicePath(), "--quiet"}), kDone);
         QCOMPARE(readFileBytes(file), SimReply::downloadLines(20).join());
         QCOMPARE(process.readAllStandardError(), QByteArray());
+    }
+
+    // A target that is not a regular file is written where it stands and never replaced: a device node
+    // (made with mknod when root: the controlling terminal's numbers, the terminal given to the run), a
+    // FIFO with a reader, a terminal by its own name.
+    void targetsThatAreNoFileAreWrittenInPlace_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("device node") << "node";
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("terminal") << "terminal";
+    }
+    void targetsThatAreNoFileAreWrittenInPlace() {
+        QFETCH(QString, kind);
+        ControllerSim sim(SimOptions{.records = 30});
+        startSim(sim);
+        QTemporaryDir out;
+        QString target = out.filePath(QStringLiteral("target"));
+        int reader = -1;
+        int slave = -1;
+        if (kind == u"fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+            reader = ::open(QFile::encodeName(target).constData(), O_RDONLY | O_NONBLOCK);
+        } else {
+            char name[64];
+            QVERIFY(::openpty(&reader, &slave, name, nullptr, nullptr) == 0);
+            termios raw{};
+            ::tcgetattr(slave, &raw);
+            ::cfmakeraw(&raw);
+            ::tcsetattr(slave, TCSANOW, &raw);
+            ::fcntl(reader, F_SETFL, ::fcntl(reader, F_GETFL) | O_NONBLOCK);
+            if (kind == u"terminal" || ::geteuid() != 0 ||
+                ::mknod(QFile::encodeName(target).constData(), S_IFCHR | 0600, makedev(5, 0)) != 0) {
+                target = QString::fromLatin1(name);
+            }
+        }
+        QByteArray arrived;
+        QSocketNotifier notifier(reader, QSocketNotifier::Read);
+        connect(&notifier, &QSocketNotifier::activated, this, [&] {
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;) {
+                arrived.append(buffer, n);
+            }
+        });
+        QProcess process;
+        process.setChildProcessModifier([slave] {
+            if (slave >= 0) { // the terminal becomes the run's own
+                ::setsid();
+                ::ioctl(slave, TIOCSCTTY, 0);
+            }
+        });
+        QCOMPARE(run(process, {"--download", target, "--quiet"}), kDone);
+        QTRY_COMPARE(arrived, SimReply::downloadLines(30).join());
+        struct stat after {};
+        ::stat(QFile::encodeName(target).constData(), &after);
+        QVERIFY(kind == u"fifo" ? S_ISFIFO(after.st_mode) : S_ISCHR(after.st_mode));
+        ::close(reader);
+        ::close(slave);
     }
 
     void stopSignalLeavesNoFileAndFreesThePort_data() {

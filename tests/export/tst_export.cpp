@@ -1,77 +1,64 @@
-// Saving to real files: the bytes written, the remembered folder and every failure path.
+// Saving to real files: the writer's bytes and its two ways of placing a file, and the window's save with
+// its messages, Retry and every failure path.
 
 #include "ChildReport.h"
+#include "CsvWriter.h"
 #include "FileErrors.h"
+#include "LineStore.h"
 #include "OutputFile.h"
 #include "SaveLogs.h"
 #include "ScriptedOperator.h"
 #include "Settings.h"
-#include "SettingsFile.h"
 #include "TestEnvironment.h"
-#include "WriteLogLines.h"
 
 #include <QtTest>
-#include <csignal>
-#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 
-QByteArrayList sampleLines(int count) {
-    QByteArrayList lines;
-    for (int i = 1; i <= count; ++i) {
-        lines << "01/11/2026,08:" + QByteArray::number(i).rightJustified(2, '0') + ",LEVEL," +
-                     QByteArray::number(i) + "\r\n";
-    }
-    return lines;
-}
-
-LogSource sourceOf(const QByteArrayList& lines) {
-    return {[&lines] { return int(lines.size()); },
-            [&lines](int k) { return QByteArrayView(lines.at(k - 1)); }};
-}
-
 // Lines of every kind a controller may send: short and long, a bare LF, NUL and 0xFF bytes.
-QByteArrayList mixedLines() {
-    QByteArrayList lines = sampleLines(12);
-    lines.insert(3, QByteArray(3000, 'x') + "\r\n");
-    lines.insert(5, "\n");
-    lines.insert(7, QByteArray("a\0b\xff,c", 7) + "\n");
-    lines << "END OF DOWNLOAD\r\n";
-    return lines;
-}
-
-LineBytes bytesOf(const QByteArrayList& lines) {
-    LineBytes joined;
-    for (const QByteArray& line : lines) {
-        joined.bytes += line;
-        joined.ends.push_back(joined.bytes.size());
-    }
-    return joined;
-}
-
-// Runs the save in a child process, with what the child needs changed there alone (dropped privileges, a
-// file size limit); returns the child's answer: the save's result, then what the operator was told.
-QByteArray saveInChild(const std::function<void()>& prepare, const QByteArrayList& lines, const QString& name,
-                       qsizetype chunkBytes = 0) {
-    return reportFromChild([&] {
-        prepare();
-        ScriptedOperator op;
-        op.saveFiles = {name};
-        Settings settings;
-        int result = 0;
-        if (chunkBytes == 0) {
-            result = int(SaveLogs(sourceOf(lines), settings, op));
-        } else {
-            // The writing alone, in pieces of chunkBytes: 0 written, 1 failed.
-            OutputFile file(op);
-            result = file.OpenOutputFile(name) == FileStep::Done &&
-                             WriteLogLines(file, bytesOf(lines), chunkBytes) == FileStep::Done
-                         ? 0
-                         : 1;
+LineStore mixedLines() {
+    QByteArray text;
+    for (int i = 1; i <= 12; ++i) {
+        text += "01/11/2026,08:" + QByteArray::number(i).rightJustified(2, '0') + ",LEVEL," +
+                QByteArray::number(i) + "\r\n";
+        if (i == 3) {
+            text += QByteArray(3000, 'x') + "\r\n\n" + QByteArray("a\0b\xff,c\n", 7);
         }
-        return QByteArray::number(result) + '|' + op.texts().join(u'|').toUtf8();
-    });
+    }
+    return LineStore::fromText(text + "END OF DOWNLOAD\r\n");
+}
+
+QByteArray bytesOf(const LineStore& lines) {
+    return lines.lines(1, lines.count()).toByteArray();
+}
+
+// A save as the window makes it, of the mixed lines into `name`: the result and what the operator was told.
+QString save(const QString& name, ScriptedOperator& op) {
+    op.saveFiles = {name.isEmpty() ? std::nullopt : std::optional<QString>(name)};
+    Settings settings;
+    settings.SavePath = QStringLiteral("/old/");
+    const SaveResult result = SaveLogs(mixedLines(), settings, op);
+    return QString::number(int(result)) + u'|' + op.texts().join(u'|');
+}
+
+// A local socket bound at path: the system refuses to open it as a file (ENXIO). -1 on failure.
+int bindSocket(const QString& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::copy(name.begin(), name.end(), address.sun_path);
+    return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+}
+
+mode_t umaskNow() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
 }
 
 } // namespace
@@ -85,139 +72,85 @@ private slots:
     void init() { m_env = std::make_unique<TestEnvironment>(); }
     void cleanup() { m_env.reset(); }
 
-    void refusedCharacters_data() {
-        QTest::addColumn<QString>("fileName");
-        for (const char* name :
+    void saveFailures_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("outcome"); // %1: the name
+        QTest::newRow("saved") << "run.csv"
+                               << "0|";
+        QTest::newRow("Cancel") << ""
+                                << "1|";
+        QTest::newRow("missing folder") << "no/such/run.csv"
+                                        << "2|Path doesn't exist.\r\n Accessing: %1";
+        QTest::newRow("full device") << "/dev/full"
+                                     << "2|Error Writing to File!!";
+        QTest::newRow("a folder's name") << "."
+                                         << "2|That name belongs to a folder.\r\n Accessing: %1";
+        for (const char* refused :
              {"logs[1].csv", "a;b.csv", "a<b", "a=b.csv", "a>b", "what?.csv", "x]y.csv", "all*.csv"}) {
-            QTest::newRow(name) << QString::fromLatin1(name);
+            QTest::newRow(refused) << refused << "2|Illegal File Number/Name.\r\n Accessing: %1";
         }
     }
-    void refusedCharacters() {
-        QFETCH(QString, fileName);
-        const QString name = m_env->path(QStringLiteral("data/")) + fileName;
+    void saveFailures() {
+        QFETCH(QString, name);
+        QFETCH(QString, outcome);
+        const QString path = name.isEmpty() || name.startsWith(u'/') ? name : m_env->path(name);
         ScriptedOperator op;
-        op.saveFiles = {name};
-        Settings settings;
-        QCOMPARE(SaveLogs(sourceOf(sampleLines(3)), settings, op), SaveResult::Failed);
-        QCOMPARE(op.texts(), QStringList{"Illegal File Number/Name.\r\n Accessing: " + name});
-        QCOMPARE(op.questions.first().title, QStringLiteral("File Error"));
-        QCOMPARE(op.questions.first().style, 48);
-        QCOMPARE(settings.SavePath, m_env->path(QStringLiteral("data/"))); // remembered all the same
-        QVERIFY(!QFile::exists(name));
-    }
-
-    void missingFolder() {
-        const QString name = m_env->path(QStringLiteral("no/such/folder/run1.csv"));
-        ScriptedOperator op;
-        op.saveFiles = {name};
-        Settings settings;
-        QCOMPARE(SaveLogs(sourceOf(sampleLines(3)), settings, op), SaveResult::Failed);
-        QCOMPARE(op.texts(), QStringList{"Path doesn't exist.\r\n Accessing: " + name});
-    }
-
-    void cancelWritesNothing() {
-        ScriptedOperator op;
-        Settings settings;
-        settings.SavePath = QStringLiteral("/old/");
-        QCOMPARE(SaveLogs(sourceOf(sampleLines(3)), settings, op), SaveResult::Cancelled);
+        QCOMPARE(save(path, op), outcome.contains(u'%') ? outcome.arg(path) : outcome);
+        if (QFileInfo(path).isFile()) {
+            QCOMPARE(readFileBytes(path), name == u"run.csv" ? bytesOf(mixedLines()) : QByteArray());
+        }
+        if (!op.questions.isEmpty()) {
+            QCOMPARE(op.questions.first().style, outcome.contains(u"Writing") ? 16 : 48);
+        }
         QCOMPARE(op.saveRequests.first().folder, QStringLiteral("/old/"));
-        QCOMPARE(settings.SavePath, QStringLiteral("/old/"));
-        QVERIFY(!QFile::exists(m_env->iniPath()));
-        QVERIFY(op.questions.isEmpty());
+        // The folder is remembered as soon as a name is chosen, whatever the save then comes to.
+        QCOMPARE(m_env->readIni().contains("path="), !name.isEmpty());
     }
 
     void noPermissionIsReported() {
         QDir().mkpath(m_env->path(QStringLiteral("locked")));
-        QFile::setPermissions(m_env->path(QStringLiteral("locked")),
-                              QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        ::chmod(QFile::encodeName(m_env->path(QStringLiteral("locked"))).constData(), 0555);
         const QString name = m_env->path(QStringLiteral("locked/run.csv"));
-        // Root writes anywhere, so the save runs as an unprivileged user.
-        const QByteArray report = saveInChild(
-            [] {
-                if (!becomeUnprivileged()) {
-                    ::_exit(1);
-                }
-            },
-            sampleLines(3), name);
-        QCOMPARE(report, QByteArray("2|Permission denied.\r\n Accessing: ") + name.toUtf8());
-        QVERIFY(!QFile::exists(name));
-    }
-
-    void fullDevice() {
-        ScriptedOperator op;
-        op.saveFiles = {QStringLiteral("/dev/full")};
-        Settings settings;
-        QCOMPARE(SaveLogs(sourceOf(sampleLines(3)), settings, op), SaveResult::Failed);
-        QCOMPARE(op.texts(), QStringList{"Error Writing to File!!"});
-        QCOMPARE(op.questions.first().title, QStringLiteral("FILE WRITE ERROR"));
-        QCOMPARE(op.questions.first().style, 16);
-    }
-
-    void diskFillsUpMidway() {
-        const QByteArrayList lines = sampleLines(20);
-        const QString name = m_env->path(QStringLiteral("partial.csv"));
-        const rlim_t room = rlim_t(lines.mid(0, 9).join().size() + 5); // line 10 does not fit
-        const QByteArray report = saveInChild(
-            [room] {
-                std::signal(SIGXFSZ, SIG_IGN);
-                const rlimit limit{room, room};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            },
-            lines, name);
-        QCOMPARE(report, QByteArray("2|Error Writing to File!!"));
-        QCOMPARE(readFileBytes(name), lines.mid(0, 9).join());
+        const QByteArray report = reportFromChild([&] {
+            ScriptedOperator op; // root writes anywhere: the save runs as an unprivileged user
+            return becomeUnprivileged() ? save(name, op).toUtf8() : QByteArray();
+        });
+        QCOMPARE(report, "2|Permission denied.\r\n Accessing: " + name.toUtf8());
     }
 
     // However the lines are split into writes, the file holds them byte for byte.
-    void writeSplits_data() {
-        QTest::addColumn<qsizetype>("chunkBytes");
-        for (const qsizetype chunk :
-             {qsizetype(1), qsizetype(2), qsizetype(40), qsizetype(41), qsizetype(100), qsizetype(2999),
-              qsizetype(3002), qsizetype(4000), kWriteChunkBytes}) {
-            QTest::addRow("%lld", qlonglong(chunk)) << chunk;
+    void writePieces_data() {
+        QTest::addColumn<qsizetype>("pieceBytes");
+        for (const qsizetype piece : {1, 2, 40, 41, 100, 2999, 3002, 4000, int(OutputFile::kPieceBytes)}) {
+            QTest::addRow("%lld", qlonglong(piece)) << piece;
         }
     }
-    void writeSplits() {
-        QFETCH(qsizetype, chunkBytes);
-        const QByteArrayList lines = mixedLines();
+    void writePieces() {
+        QFETCH(qsizetype, pieceBytes);
         const QString name = m_env->path(QStringLiteral("split.csv"));
         ScriptedOperator op;
         OutputFile file(op);
-        QCOMPARE(file.OpenOutputFile(name), FileStep::Done);
-        QCOMPARE(WriteLogLines(file, bytesOf(lines), chunkBytes), FileStep::Done);
-        file.close();
-        QCOMPARE(readFileBytes(name), lines.join());
+        QVERIFY(file.OpenOutputFile(name));
+        QVERIFY(file.writeLines(mixedLines(), pieceBytes));
+        QCOMPARE(file.close(), QString());
+        QCOMPARE(readFileBytes(name), bytesOf(mixedLines()));
         QVERIFY(op.questions.isEmpty());
     }
 
-    // A source that hands its lines over in one piece writes the same file as one asked line by line.
-    void snapshotSourceWritesTheSameBytes() {
-        const QByteArrayList lines = mixedLines();
-        LogSource source = sourceOf(lines);
-        source.snapshot = [&lines](int count) { return bytesOf(lines.mid(0, count)); };
-        const QString name = m_env->path(QStringLiteral("snapshot.csv"));
-        ScriptedOperator op;
-        op.saveFiles = {name};
-        Settings settings;
-        QCOMPARE(SaveLogs(source, settings, op), SaveResult::Saved);
-        QCOMPARE(readFileBytes(name), lines.join());
-    }
-
     // The disk fills up anywhere: inside a line, at a line's end, inside or at the end of a piece. The file
-    // keeps the whole lines before the one that did not fit, whatever the pieces.
+    // keeps the whole lines before the one that did not fit, and the failure is told at that line.
     void diskFillsUpAnywhere_data() {
         QTest::addColumn<int>("wholeLines");
         QTest::addColumn<int>("extraBytes");
-        QTest::addColumn<qsizetype>("chunkBytes");
-        const QByteArrayList lines = mixedLines();
-        for (const qsizetype chunk : {qsizetype(0), qsizetype(1), qsizetype(100), qsizetype(4000)}) {
+        QTest::addColumn<qsizetype>("pieceBytes");
+        const LineStore lines = mixedLines();
+        for (const qsizetype piece : {1, 100, 4000}) {
             for (const int whole : {0, 1, 3, 4, 9, 15}) {
                 for (const int extra : {0, 1, 20}) {
-                    if (extra >= lines.at(whole).size()) {
-                        continue; // the next line would fit
+                    if (extra < lines.line(whole + 1).size()) { // else the next line would fit
+                        QTest::addRow("%d lines + %d bytes, pieces of %lld", whole, extra, qlonglong(piece))
+                            << whole << extra << piece;
                     }
-                    QTest::addRow("%d lines + %d bytes, pieces of %lld", whole, extra, qlonglong(chunk))
-                        << whole << extra << chunk;
                 }
             }
         }
@@ -225,62 +158,146 @@ private slots:
     void diskFillsUpAnywhere() {
         QFETCH(int, wholeLines);
         QFETCH(int, extraBytes);
-        QFETCH(qsizetype, chunkBytes);
-        const QByteArrayList lines = mixedLines();
-        const QByteArray kept = lines.mid(0, wholeLines).join();
+        QFETCH(qsizetype, pieceBytes);
+        const LineStore lines = mixedLines();
         const QString name = m_env->path(QStringLiteral("full.csv"));
-        const rlim_t room = rlim_t(kept.size() + extraBytes);
-        const QByteArray report = saveInChild(
-            [room] {
-                std::signal(SIGXFSZ, SIG_IGN);
-                const rlimit limit{room, room};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            },
-            lines, name, chunkBytes);
-        QCOMPARE(report, chunkBytes == 0 ? QByteArray("2|Error Writing to File!!") : QByteArray("1|"));
-        QCOMPARE(readFileBytes(name), kept);
+        const QByteArray report = reportFromChild([&] {
+            limitFileSize(long(lines.endOf(wholeLines) + extraBytes));
+            ScriptedOperator op;
+            OutputFile file(op);
+            return QByteArray::number(file.OpenOutputFile(name) && file.writeLines(lines, pieceBytes)) + '|' +
+                   op.texts().join(u'|').toUtf8();
+        });
+        QCOMPARE(report, QByteArray("0|")); // an unlisted error (EFBIG) shows no file error message
+        QCOMPARE(readFileBytes(name), lines.lines(1, wholeLines).toByteArray());
+    }
+
+    // "That device appears to be unavailable." offers Retry: asked again on every Retry, given up on
+    // Cancel, and saved once the name can be opened.
+    void unavailableDeviceIsRetried_data() {
+        QTest::addColumn<bool>("freedAtSecond");
+        QTest::newRow("Retry, Retry, Cancel") << false;
+        QTest::newRow("freed before the second Retry") << true;
+    }
+    void unavailableDeviceIsRetried() {
+        QFETCH(bool, freedAtSecond);
+        const QString name = m_env->path(QStringLiteral("device.csv"));
+        const int socket = bindSocket(name);
+        QVERIFY(socket >= 0);
+        ScriptedOperator op;
+        op.answers = {Answer::Retry, Answer::Retry, Answer::Cancel};
+        op.onQuestion = [&](const ScriptedOperator::Question&) {
+            if (freedAtSecond && op.questions.size() == 2) {
+                ::unlink(QFile::encodeName(name).constData());
+            }
+        };
+        const QString result = save(name, op);
+        ::close(socket);
+        const QString message = "That device appears to be unavailable.\r\n Accessing: " + name;
+        QCOMPARE(result,
+                 freedAtSecond ? "0|" + message + u'|' + message : "2|" + QStringList(3, message).join(u'|'));
+        QCOMPARE(op.questions.first().style, 53);
+        QCOMPARE(readFileBytes(name), freedAtSecond ? bytesOf(mixedLines()) : QByteArray());
+    }
+
+    // A FIFO that nobody reads would hold the save (and the window) in open() for good.
+    void fifoWithoutAReaderDoesNotHang() {
+        const QString fifo = m_env->path(QStringLiteral("pipe.csv"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        ScriptedOperator op;
+        op.answers = {Answer::Cancel};
+        QCOMPARE(save(fifo, op), "2|That device appears to be unavailable.\r\n Accessing: " + fifo);
+    }
+
+    // The command line's placement: a regular file (new, or through a link) is replaced in one step,
+    // keeping its mode and leaving no temporary file; a folder is refused; a failed run leaves the old
+    // file as it was.
+    void replacingWriter_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("new file") << "new";
+        QTest::newRow("existing file") << "existing";
+        QTest::newRow("link to a file") << "link";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("abandoned") << "abandoned";
+    }
+    void replacingWriter() {
+        QFETCH(QString, target);
+        const QString file = m_env->path(QStringLiteral("out/run.csv"));
+        QDir().mkpath(m_env->path(QStringLiteral("out")));
+        if (target != u"new") {
+            QFile old(file);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old\n");
+            old.close();
+            ::chmod(QFile::encodeName(file).constData(), 0640);
+        }
+        QString path = target == u"folder" ? m_env->path(QStringLiteral("out")) : file;
+        if (target == u"link") {
+            path = m_env->path(QStringLiteral("link.csv"));
+            QVERIFY(QFile::link(file, path));
+        }
+        CsvWriter writer;
+        const WriteResult opened = writer.open(path, CsvWriter::Placement::Replace);
+        QCOMPARE(opened.systemError, target == u"folder" ? EISDIR : 0);
+        if (target == u"folder") {
+            return;
+        }
+        QVERIFY(writer.write("a,1\r\n").ok());
+        if (target == u"abandoned") {
+            writer.abandon();
+        } else {
+            QVERIFY(writer.finish().ok());
+        }
+        QCOMPARE(readFileBytes(file), target == u"abandoned" ? QByteArray("old\n") : QByteArray("a,1\r\n"));
+        QCOMPARE(QDir(m_env->path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(QFileInfo(path).isSymLink(), target == u"link");
+        struct stat info {};
+        ::stat(QFile::encodeName(file).constData(), &info);
+        QCOMPARE(info.st_mode & 0777, target == u"new" ? 0666 & ~umaskNow() : 0640);
     }
 
     void reportFileError_data() {
         QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("style");
-        QTest::newRow("57") << 57 << ""
-                            << "The disk is full." << 48;
+        QTest::newRow("52") << 52 << "Illegal File Number/Name." << 48;
+        QTest::newRow("53") << 53 << "File Not Found." << 48;
+        QTest::newRow("54") << 54 << "Bad File mode." << 48;
+        QTest::newRow("55") << 55 << "File already open." << 48;
+        QTest::newRow("57") << 57 << "The disk is full." << 48;
         QTest::newRow("62")
-            << 62 << ""
-            << "This file has a nonstandard end-of-file marker,or an attempt was made to read beyond "
-               "the end-of-file marker."
+            << 62
+            << "This file has a nonstandard end-of-file marker,or an attempt was made to read "
+               "beyond the end-of-file marker."
             << 48;
-        QTest::newRow("68") << 68 << "/mnt/x"
-                            << "That device appears to be unavailable.\r\n Accessing: /mnt/x" << 53;
-        QTest::newRow("71") << 71 << ""
-                            << "The disk is not ready." << 48;
+        QTest::newRow("68") << 68 << "That device appears to be unavailable." << 53;
+        QTest::newRow("71") << 71 << "The disk is not ready." << 48;
+        QTest::newRow("76") << 76 << "Path doesn't exist." << 48;
+        QTest::newRow("75 unlisted") << 75 << "" << 0;
+        QTest::newRow("999 unlisted") << 999 << "" << 0;
     }
     void reportFileError() {
         QFETCH(int, number);
-        QFETCH(QString, name);
         QFETCH(QString, text);
         QFETCH(int, style);
         ScriptedOperator op;
         if (style == 53) {
             op.answers = {Answer::Retry};
         }
-        QCOMPARE(ReportFileError(number, name, op),
-                 style == 53 ? FileErrorAnswer::Retry : FileErrorAnswer::GaveUp);
-        QCOMPARE(op.texts(), QStringList{text});
-        QCOMPARE(op.questions.first().style, style);
-    }
-
-    void unlistedErrorsShowNothing() {
-        ScriptedOperator op;
-        QCOMPARE(ReportFileError(75, QStringLiteral("x"), op), FileErrorAnswer::Unlisted);
-        QCOMPARE(ReportFileError(999, QString(), op), FileErrorAnswer::Unlisted);
-        QVERIFY(op.questions.isEmpty());
-        QCOMPARE(FileError::fromSystemError(ENOENT), 76);
-        QCOMPARE(FileError::fromSystemError(EIO), 57);
-        QCOMPARE(FileError::fromSystemError(ENOSPC), 75);
+        const FileErrorAnswer answer = ReportFileError(number, QString(), op);
+        QCOMPARE(answer, style == 0    ? FileErrorAnswer::Unlisted
+                         : style == 53 ? FileErrorAnswer::Retry
+                                       : FileErrorAnswer::GaveUp);
+        QCOMPARE(op.texts(), text.isEmpty() ? QStringList() : QStringList{text});
+        if (style != 0) {
+            QCOMPARE(op.questions.first().style, style);
+            QCOMPARE(op.questions.first().title, QStringLiteral("File Error"));
+        }
+        const QList<int> numbers = {
+            FileError::fromSystemError(ENOENT), FileError::fromSystemError(ENOTDIR),
+            FileError::fromSystemError(EIO),    FileError::fromSystemError(ENXIO),
+            FileError::fromSystemError(ENOSPC), FileError::fromSystemError(ENAMETOOLONG)};
+        QCOMPARE(numbers, QList<int>({76, 76, 57, 68, 75, 52}));
     }
 };
 

@@ -1,23 +1,15 @@
-// Bad input and faults against the simulator: each ends with the program usable and nothing lost that
-// was already stored.
+// Bad input and faults against the simulator, through the link without a window: each ends with the
+// program usable and nothing lost that was already stored.
 
-#include "ComPort.h"
-#include "CpuTime.h"
-#include "ResponseWatchdog.h"
+#include "LinkFixture.h"
 #include "SimReply.h"
-#include "WindowFixture.h"
 
-#include <QAction>
-#include <QFile>
-#include <QToolButton>
 #include <QtTest>
 
 namespace {
 
 QList<QByteArray> framed(const QList<QByteArray>& records) {
-    QList<QByteArray> lines = SimReply::downloadLines(0).mid(0, 7);
-    lines << records << "END OF DOWNLOAD\r\n";
-    return lines;
+    return SimReply::downloadLines(0).mid(0, 7) + records + QList<QByteArray>{"END OF DOWNLOAD\r\n"};
 }
 
 } // namespace
@@ -25,69 +17,49 @@ QList<QByteArray> framed(const QList<QByteArray>& records) {
 class TestFaults : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> w;
-
-    // The simulator as COM 1 and the window, not shown: nothing here is about pixels.
-    bool start(SimOptions options) {
-        if (!w->startSim(std::move(options))) {
-            return false;
-        }
-        w->form = std::make_unique<MainForm>(w->op, w->port, w->settings);
-        return true;
-    }
+    std::unique_ptr<LinkFixture> f;
 
     // Downloads, then saves; the file must hold exactly what the controller sent.
     void downloadAndSave(const QByteArray& sent) {
-        w->form->LoadButton->click();
-        QTRY_VERIFY_WITH_TIMEOUT(w->form->LoadButton->isEnabled(), 60000);
-        QCOMPARE(w->op.texts(), QStringList{"Download Complete!"});
-        const QString name = w->env.path(QStringLiteral("saved.csv"));
-        w->op.saveFiles = {name};
-        w->form->SaveButton->click();
-        QCOMPARE(w->link().state.LogsSaved, 1);
+        QVERIFY(f->download());
+        QCOMPARE(f->op.texts(), QStringList{"Download Complete!"});
+        const QString name = f->env.path(QStringLiteral("saved.csv"));
+        f->op.saveFiles = {name};
+        QCOMPARE(f->link.keep().SaveLogs(), SaveResult::Saved);
         QCOMPARE(readFileBytes(name), sent);
     }
 
 private slots:
-    void init() { w = std::make_unique<WindowFixture>(); }
-    void cleanup() { w.reset(); }
+    void init() { f = std::make_unique<LinkFixture>(); }
+    void cleanup() { f.reset(); }
 
+    // The cable is pulled mid-download and plugged in again while the operator retries; meanwhile another
+    // program takes a pseudo-terminal, most likely the one just freed, and must receive nothing.
     void hangUpThenTheDeviceComesBack() {
-        QVERIFY(start({.records = 100, .hangUpAfterLine = 30}));
-        const QString device = w->sim->devicePath();
-        int hangUps = 0;
-        connect(&w->form->comPort(), &ComPort::OnComm, this,
-                [&] { hangUps += w->form->comPort().CommEvent() == ComPort::HangUp ? 1 : 0; });
-        w->op.answers = {Answer::Retry, Answer::Retry, Answer::Retry, Answer::Retry};
-        w->op.onPortSelection = [&] {
-            if (w->op.portSelections == 2) { // the cable is plugged in again
-                w->sim->options().hangUpAfterLine = -1;
-                QVERIFY(w->sim->reconnect());
+        QVERIFY(f->startSim({.records = 100, .hangUpAfterLine = 30}));
+        const QString device = f->sim->devicePath();
+        f->op.answers = {Answer::Retry, Answer::Retry, Answer::Retry, Answer::Retry};
+        f->op.onPortSelection = [this]() -> std::optional<PortChoice> {
+            if (f->op.portSelections == 2) { // the cable is plugged in again
+                f->sim->options().hangUpAfterLine = -1;
+                f->sim->reconnect();
             }
+            return std::nullopt;
         };
-        w->form->LoadButton->click();
-        QTRY_VERIFY(!w->form->comPort().PortOpen());
-        QCOMPARE(w->link().state.LineCount(), 30); // what arrived is kept while the watchdog waits
-        // Another program takes a pty now, most likely the number just freed: the Retries must not find
-        // its device where the pulled adapter was.
+        f->link.startDownload(DownloadEntry::Button);
+        QTRY_VERIFY(!f->port.PortOpen());
+        QCOMPARE(f->link.LineCount(), 30); // what arrived is kept while the watchdog waits
         ControllerSim foreign({.records = 5});
         QVERIFY(foreign.start());
-
-        const double cpuBefore = cpuSeconds();
-        QTest::qWait(1500);
-        QVERIFY2(cpuSeconds() - cpuBefore < 0.5, "the program must idle while the watchdog waits");
-        QCOMPARE(hangUps, 1);
-
-        QTRY_VERIFY_WITH_TIMEOUT(w->form->LoadButton->isEnabled(), 8000);
-        QCOMPARE(w->op.texts(), QStringList({"No Response from Controller.", "Coms Port not available!",
+        QTRY_VERIFY_WITH_TIMEOUT(!f->link.replyAwaited(), 8000);
+        QCOMPARE(f->op.texts(), QStringList({"No Response from Controller.", "Coms Port not available!",
                                              "Coms Port not available!", "Download Complete!"}));
-        QCOMPARE(w->link().state.LineCount(), 108);
-        QCOMPARE(hangUps, 1);
+        QCOMPARE(f->link.LineCount(), 108);
         QCOMPARE(foreign.received(), QByteArray());
-        // Under the watchdog's message, what happened to the device.
-        QCOMPARE(w->op.questions[0].details,
-                 QStringLiteral("The device went away: COM 1 (%1) hung up, as it does when the adapter is "
-                                "unplugged or its cable pulled. Plug it back in, then press Retry.")
+        QCOMPARE(f->op.questions[0].details,
+                 QStringLiteral(
+                     "The device went away: COM 1 (%1) hung up, as it does when the adapter is unplugged "
+                     "or its cable pulled. Plug it back in, then press Retry.")
                      .arg(device));
     }
 
@@ -98,64 +70,59 @@ private slots:
         }
         const QList<QByteArray> lines =
             framed({QByteArray("1,\0,2\r\n", 7), noise + "\r\n", "\xff\xfe\r\n", "N\rN\r\n"});
-        QVERIFY(start({.lines = lines}));
+        QVERIFY(f->startSim({.lines = lines}));
         downloadAndSave(lines.join());
+    }
+
+    void longLinesAndManyLines_data() {
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::newRow("a megabyte line") << framed({QByteArray(1 << 20, 'y') + "\r\n", "2,after\r\n"});
+        QTest::newRow("fifty thousand lines") << SimReply::downloadLines(50000);
+    }
+    void longLinesAndManyLines() {
+        QFETCH(QList<QByteArray>, lines);
+        QVERIFY(f->startSim({.lines = lines}));
+        downloadAndSave(lines.join());
+        QCOMPARE(f->link.LineCount(), lines.size());
     }
 
     void tenMegabytesWithoutALineEnd() {
-        QVERIFY(start({.lines = QList<QByteArray>{QByteArray(10 << 20, 'x')}}));
-        w->form->LoadButton->click();
-        QTRY_COMPARE_WITH_TIMEOUT(w->link().state.RxBuffer.size(), 10 << 20, 30000);
-        QCOMPARE(w->link().state.LineCount(), 0);
-        watchdogTick(w->link()); // two ticks and no line: the operator gives up
-        QCOMPARE(w->op.texts(), QStringList{"No Response from Controller."});
-        QCOMPARE(w->link().state.RxBuffer.capacity(), 0); // the memory is given back
-        QVERIFY(w->form->LoadButton->isEnabled());
-    }
-
-    void oneMegabyteLine() {
-        const QByteArray line = QByteArray(1 << 20, 'y') + "\r\n";
-        const QList<QByteArray> lines = framed({line, "2,after\r\n"});
-        QVERIFY(start({.lines = lines}));
-        downloadAndSave(lines.join());
-        QCOMPARE(w->link().state.LogLines.line(8), line);
-    }
-
-    void fiftyThousandLines() {
-        QVERIFY(start({.records = 50000}));
-        downloadAndSave(SimReply::downloadLines(50000).join());
-        QCOMPARE(w->link().state.LineCount(), 50008);
+        QVERIFY(f->startSim({.lines = QList<QByteArray>{QByteArray(10 << 20, 'x')}}));
+        f->link.startDownload(DownloadEntry::Button);
+        QTRY_COMPARE_WITH_TIMEOUT(f->link.RxBuffer().size(), 10 << 20, 30000);
+        QCOMPARE(f->link.LineCount(), 0);
+        f->link.ResponseTimer_Timer(); // no line: the operator gives up
+        QCOMPARE(f->op.texts(), QStringList{"No Response from Controller."});
+        QCOMPARE(f->link.RxBuffer().capacity(), 0); // the memory is given back
+        QVERIFY(f->link.display().commandsEnabled());
     }
 
     void unusableSettingsGiveDefaultsSilently_data() {
         QTest::addColumn<QString>("kind");
         QTest::newRow("binary") << "binary";
         QTest::newRow("huge") << "huge";
-        QTest::newRow("unreadable") << "unreadable";
-        QTest::newRow("folder not writable") << "folder not writable";
+        QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("folder cannot be made") << "blocked";
     }
     void unusableSettingsGiveDefaultsSilently() {
         QFETCH(QString, kind);
-        QFile::remove(w->env.iniPath());
         if (kind == u"binary") {
-            w->env.writeIni(QByteArray("\0\xff[DEFAULT]\0Comport=\x02\n\xfe", 22));
+            f->env.writeIni(QByteArray("\0\xff[DEFAULT]\0Comport=\x02\n\xfe", 22));
         } else if (kind == u"huge") {
-            w->env.writeIni(QByteArray(4 << 20, '['));
-        } else if (kind == u"unreadable") {
-            QDir().mkpath(w->env.iniPath()); // a folder where the file should be
+            f->env.writeIni(QByteArray(4 << 20, '['));
+        } else if (kind == u"folder") {
+            QDir().mkpath(f->env.iniPath());
         } else {
-            // The settings folder cannot be made: a plain file stands where it would go.
-            QFile blocker(w->env.settingsFolder().chopped(1));
-            QDir(w->env.settingsFolder()).removeRecursively();
+            QFile blocker(f->env.settingsFolder().chopped(1)); // a plain file where the folder would go
             QVERIFY(blocker.open(QIODevice::WriteOnly));
         }
-        w->form = std::make_unique<MainForm>(w->op, w->port, w->settings);
-        QCOMPARE(w->form->settings().PortNumber, 1);
-        QCOMPARE(w->form->settings().SavePath, QString());
-        QVERIFY(w->op.questions.isEmpty());
-        QVERIFY(w->form->LoadButton->isEnabled());
+        Settings settings;
+        LoadSettings(settings);
+        QCOMPARE(settings.PortNumber, 1);
+        QCOMPARE(settings.SavePath, QString());
+        QVERIFY(f->op.questions.isEmpty());
     }
 };
 
-QTEST_MAIN(TestFaults)
+QTEST_GUILESS_MAIN(TestFaults)
 #include "tst_faults.moc"

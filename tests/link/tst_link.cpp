@@ -1,21 +1,19 @@
-// The controller link without a window: the receive dispatcher, the live display's figures and the
-// response watchdog, fed the controller's bytes directly; opening the port before a command.
+// The controller link without a window: the receive dispatcher, the live display's figures, the response
+// watchdog, opening the port before a command, the log-count query, the recovery copy and what the link
+// tells its listeners.
 
-#include "ComPort.h"
-#include "ControllerSim.h"
-#include "Link.h"
+#include "CommandMode.h"
+#include "LinkFixture.h"
 #include "LiveDisplay.h"
 #include "OpenPort.h"
-#include "ReceiveDispatcher.h"
 #include "RecoveryCopy.h"
-#include "ResponseWatchdog.h"
-#include "ScriptedOperator.h"
-#include "Settings.h"
 #include "SimReply.h"
-#include "TestEnvironment.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 #include <clocale>
+
+Q_DECLARE_METATYPE(ExchangeEnd)
 
 namespace {
 
@@ -24,45 +22,29 @@ const QByteArray kRecords =
     "Date,Time,Value\r\n01/11/2026,08:00,1\r\n01/11/2026,08:01,2\r\n01/11/2026,08:02,3\r\n";
 const QByteArray kEnd = "END OF DOWNLOAD\r\n";
 
-// A link as the download command leaves it: reply awaited, commands disabled.
-struct Fixture {
-    TestEnvironment env;
-    ComPort port;
-    Settings settings;
-    ScriptedOperator op;
-    Link link{port, settings, op};
+// A link as the download command leaves it: a reply awaited, commands disabled.
+struct Fixture : LinkFixture {
+    explicit Fixture(int commandMode = CommandModes::Download) { link.awaitReply(commandMode); }
 
-    Fixture() {
-        link.display.setCommandsEnabled(false);
-        link.display.setPanelText(0, QStringLiteral("Downloading..."));
-        link.ResponseTimer.start();
-    }
-
-    void feed(const QByteArray& bytes, qsizetype chunk) {
-        for (qsizetype i = 0; i < bytes.size(); i += chunk) {
-            receiveReply(link, QByteArrayView(bytes).sliced(i, std::min(chunk, bytes.size() - i)));
+    QStringList panels() const {
+        QStringList texts;
+        for (int i = 0; i < LinkDisplay::kPanels; ++i) {
+            texts << link.display().panelText(i);
         }
+        return texts;
     }
-
-    QByteArrayList lines() const {
-        QByteArrayList all;
-        for (int k = 1; k <= link.state.LineCount(); ++k) {
-            all << link.state.LogLines.line(k).toByteArray();
-        }
-        return all;
-    }
-
     // Everything an operator could see, in one comparable text.
     QString seen() const {
-        QStringList parts;
+        const LinkDisplay& d = link.display();
+        QStringList parts = panels();
         for (int i = 0; i < LinkDisplay::kPanels; ++i) {
-            parts << link.display.panelText(i) << QString::number(int(link.display.panelColour(i)));
+            parts << QString::number(int(d.panelColour(i)));
         }
-        parts << QString::fromLatin1(link.display.logText()) << QString::number(link.display.progress())
-              << QString::number(link.display.commandsEnabled())
-              << QString::number(link.display.saveEnabled()) << op.texts() << QString::number(op.beeps)
-              << QString::number(link.state.ExpectedLines) << QString::number(link.ResponseTimer.isActive());
-        return parts.join(QLatin1Char('|'));
+        parts << QString::number(d.logBox().first) << QString::number(d.logBox().last)
+              << QString::fromLatin1(d.logBox().note) << QString::number(d.progress())
+              << QString::number(d.saveEnabled()) << op.texts() << QString::number(op.beeps)
+              << QString::number(link.ExpectedLines()) << QString::fromLatin1(link.RxBuffer());
+        return parts.join(u'|');
     }
 };
 
@@ -81,103 +63,94 @@ private slots:
 
     void splitReadsGiveTheSameResult_data() {
         QTest::addColumn<QByteArray>("reply");
-        QTest::newRow("download") << QByteArray("zz" + SimReply::downloadLines(40).join());
-        QTest::newRow("no logs") << QByteArray("\x01N?No log entries!trailing");
-        QTest::newRow("unfinished") << QByteArray(kHeader + kRecords.left(30));
+        QTest::addColumn<int>("mode");
+        QTest::newRow("download") << QByteArray("zz" + SimReply::downloadLines(40).join()) << 0;
+        QTest::newRow("no logs") << QByteArray("\x01N?No log entries!trailing") << 0;
+        QTest::newRow("unfinished") << QByteArray(kHeader + kRecords.left(30)) << 0;
+        QTest::newRow("log count") << QByteArray("*01a02# 00FF\r\nmore") << 1;
     }
     void splitReadsGiveTheSameResult() {
         QFETCH(QByteArray, reply);
-        Fixture whole;
+        QFETCH(int, mode);
+        Fixture whole(mode);
         whole.feed(reply, reply.size());
-        for (const qsizetype chunk : {1, 2, 3, 5, 7, 16, 61, 500}) {
-            Fixture split;
+        for (const qsizetype chunk : {1, 2, 3, 7, 61}) {
+            Fixture split(mode);
             split.feed(reply, chunk);
-            QCOMPARE(split.lines(), whole.lines());
+            QCOMPARE(split.stored(), whole.stored());
             QCOMPARE(split.seen(), whole.seen());
-            QCOMPARE(split.link.state.RxBuffer, whole.link.state.RxBuffer);
         }
     }
 
     void replies_data() {
         QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QByteArrayList>("lines");
-        QTest::addColumn<QString>("finish");
+        QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QStringList>("panels");
         QTest::addColumn<int>("expectedLines");
-
-        const QStringList none(5);
-        const QStringList header = {"Downloading...", "Site A", "Log Entries: 3", "Unit 7", "FW 1.7"};
+        const QStringList none{"", "", "", "", ""};
         QTest::newRow("stray characters before no logs")
-            << QByteArray("xyNo log entries!") << QByteArrayList() << "No logs to load.."
+            << QByteArray("xyNo log entries!") << QByteArray()
             << QStringList{"No logs to load..", "", "", "", ""} << 0;
-        QTest::newRow("stray line feed first") << QByteArray("\nNo log entries!") << QByteArrayList{"\n"}
-                                               << "" << QStringList{"Downloading...", "", "", "", ""} << 0;
+        QTest::newRow("stray line feed first")
+            << QByteArray("\nNo log entries!") << QByteArray("\n") << none << 0;
         QTest::newRow("first line with capital N kept whole")
-            << QByteArray("RM7 CONTROLLER NO 42\r\nN2\r\n")
-            << QByteArrayList{"RM7 CONTROLLER NO 42\r\n", "N2\r\n"} << ""
-            << QStringList{"Downloading...", "", "", "", ""} << 0;
+            << QByteArray("RM7 CONTROLLER NO 42\r\nN2\r\n") << QByteArray("RM7 CONTROLLER NO 42\r\nN2\r\n")
+            << none << 0;
         QTest::newRow("end only at a line start, in capitals")
             << QByteArray("a\r\nx END OF DOWNLOAD\r\nEnd Of Download\r\n")
-            << QByteArrayList{"a\r\n", "x END OF DOWNLOAD\r\n", "End Of Download\r\n"} << ""
-            << QStringList{"Downloading...", "", "", "", ""} << 0;
+            << QByteArray("a\r\nx END OF DOWNLOAD\r\nEnd Of Download\r\n") << none << 0;
         QTest::newRow("Date, as line 4 fills nothing")
-            << QByteArray("a\nb\nc\nDate,x\n") << QByteArrayList{"a\n", "b\n", "c\n", "Date,x\n"} << ""
-            << QStringList{"Downloading...", "", "", "", ""} << 0;
+            << QByteArray("a\nb\nc\nDate,x\n") << QByteArray("a\nb\nc\nDate,x\n") << none << 0;
         QTest::newRow("Date, as line 5 fills the panels")
             << QByteArray("l1\nl2\nLog Entries: 7\nl4\nDate,x\n")
-            << QByteArrayList{"l1\n", "l2\n", "Log Entries: 7\n", "l4\n", "Date,x\n"} << ""
-            << QStringList{"Downloading...", "l1", "Log Entries: 7", "l2", "l4"} << 15;
+            << QByteArray("l1\nl2\nLog Entries: 7\nl4\nDate,x\n")
+            << QStringList{"", "l1", "Log Entries: 7", "l2", "l4"} << 15;
+        const QByteArray twice = kHeader + "Date,\r\nA\r\nB\r\nLog Entries: 50\r\nC\r\nDate,\r\n";
         QTest::newRow("a second Date, fills them again")
-            << QByteArray(kHeader + "Date,\r\nA\r\nB\r\nLog Entries: 50\r\nC\r\nDate,\r\n")
-            << QByteArrayList() << "" << QStringList{"Downloading...", "A", "Log Entries: 50", "B", "C"}
-            << 58;
+            << twice << twice << QStringList{"", "A", "Log Entries: 50", "B", "C"} << 58;
         QTest::newRow("complete download")
-            << QByteArray(kHeader + kRecords + kEnd) << QByteArrayList() << "Download Complete!"
+            << QByteArray(kHeader + kRecords + kEnd + "after the end\r\n")
+            << QByteArray(kHeader + kRecords + kEnd)
             << QStringList{"Load Complete.", "Site A", "Log Entries: 3", "Unit 7", "FW 1.7"} << 0;
     }
     void replies() {
         QFETCH(QByteArray, reply);
-        QFETCH(QByteArrayList, lines);
-        QFETCH(QString, finish);
+        QFETCH(QByteArray, stored);
         QFETCH(QStringList, panels);
         QFETCH(int, expectedLines);
         Fixture f;
         f.feed(reply, 1);
-        // An empty list of lines stands for every byte stored, cut after each line feed.
-        QCOMPARE(f.lines().join(), lines.isEmpty() && finish != u"No logs to load.." ? reply : lines.join());
-        QStringList shown;
-        for (int i = 0; i < LinkDisplay::kPanels; ++i) {
-            shown << f.link.display.panelText(i);
-        }
-        QCOMPARE(shown, panels);
-        QCOMPARE(f.link.state.ExpectedLines, expectedLines);
-        QCOMPARE(f.op.texts(), finish == u"Download Complete!" ? QStringList{finish} : QStringList());
-        QCOMPARE(f.link.ResponseTimer.isActive(), finish.isEmpty());
+        QCOMPARE(f.stored(), stored);
+        QCOMPARE(f.panels(), panels);
+        QCOMPARE(f.link.ExpectedLines(), expectedLines);
+        const bool complete = panels.first() == u"Load Complete.";
+        QCOMPARE(f.op.texts(), complete ? QStringList{"Download Complete!"} : QStringList());
+        QCOMPARE(f.link.display().saveEnabled(), complete);
+        QCOMPARE(f.link.replyAwaited(), panels.first().isEmpty());
+        QCOMPARE(f.op.beeps, panels.first() == u"No logs to load.." ? 1 : 0);
     }
 
+    // The progress bar and the 25 newest lines in the log box, line by line.
     void downloadShownLineByLine() {
         Fixture f;
         const QList<QByteArray> lines = SimReply::downloadLines(100);
         QMap<int, int> progress;
         for (const QByteArray& line : lines) {
             f.feed(line, line.size());
-            progress[f.link.state.LineCount()] = f.link.display.progress();
+            progress[f.link.LineCount()] = f.link.display().progress();
+            if (f.link.LineCount() <= 107) {
+                QCOMPARE(f.link.display().logBox().first, std::max(1, f.link.LineCount() - 24));
+            }
         }
-        QCOMPARE(f.link.state.LineCount(), 108);
-        QCOMPARE(progress[6], 0);
-        QCOMPARE(progress[7], 6); // 7 / 108
-        QCOMPARE(progress[54], 50);
-        QCOMPARE(progress[107], 99);
-        QCOMPARE(progress[108], 0);
-        QByteArray newest;
-        for (int k = 83; k <= 107; ++k) {
-            newest += lines[k - 1];
-        }
-        QCOMPARE(f.link.display.logText(), newest);
+        QCOMPARE(f.link.LineCount(), 108);
+        QCOMPARE(QList<int>({progress[6], progress[7], progress[54], progress[107], progress[108]}),
+                 QList<int>({0, 6, 50, 99, 0}));
+        QCOMPARE(f.link.display().logBox().first, 83); // the final line is not shown
+        QCOMPARE(f.link.display().logBox().last, 107);
     }
 
-    void headerCount_data() {
-        QTest::addColumn<QString>("line");
+    void figures_data() {
+        QTest::addColumn<QString>("countLine");
         QTest::addColumn<int>("expected"); // -1: ignored
         QTest::newRow("100") << "Log Entries: 100" << 108;
         QTest::newRow("not a number") << "Log Entries: many" << 8;
@@ -188,206 +161,246 @@ private slots:
         QTest::newRow("shorter than the label") << "Log" << 8;
         QTest::newRow("hugely negative") << "Log Entries: -99999999999999999999" << -1000000000;
     }
-    void headerCount() {
-        QFETCH(QString, line);
+    void figures() {
+        QFETCH(QString, countLine);
         QFETCH(int, expected);
-        QCOMPARE(expectedLinesFor(line).value_or(-1), expected);
-    }
-
-    void panelsDropTheLineEnd_data() {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("CR LF") << QByteArray("Site A\r\n") << "Site A";
-        QTest::newRow("LF alone") << QByteArray("Log Entries: 100\n") << "Log Entries: 100";
-        QTest::newRow("Latin-1") << QByteArray("Temp \xb0"
-                                               "C\r\n")
-                                 << QStringLiteral("Temp \u00b0C");
-    }
-    void panelsDropTheLineEnd() {
-        QFETCH(QByteArray, line);
-        QFETCH(QString, shown);
-        QCOMPARE(panelText(line), shown);
-    }
-
-    void progressFigures_data() {
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<int>("percent"); // -1: the bar keeps its value
-        QTest::newRow("first percent") << 1 << 108 << 1;
-        QTest::newRow("below 1") << 1 << 300 << -1;
-        QTest::newRow("beyond 100") << 110 << 108 << -1;
-        QTest::newRow("no header yet") << 5 << 0 << -1;
-        QTest::newRow("negative count") << 5 << -92 << -1;
-    }
-    void progressFigures() {
-        QFETCH(int, lines);
-        QFETCH(int, expected);
-        QFETCH(int, percent);
-        QCOMPARE(progressFor(lines, expected).value_or(-1), percent);
+        QCOMPARE(expectedLinesFor(countLine).value_or(-1), expected);
+        // The bar moves between 1 and 100 percent only, and not without a header.
+        const QList<int> percents = {progressFor(1, 108).value_or(-1), progressFor(1, 300).value_or(-1),
+                                     progressFor(110, 108).value_or(-1), progressFor(5, 0).value_or(-1),
+                                     progressFor(5, -92).value_or(-1)};
+        QCOMPARE(percents, QList<int>({1, -1, -1, -1, -1}));
+        QCOMPARE(QStringList({panelText("Site A\r\n"), panelText("Count 100\n"),
+                              panelText("Temp \xb0"
+                                        "C\r\n")}),
+                 QStringList({"Site A", "Count 100", QStringLiteral("Temp \u00b0C")}));
     }
 
     void storeBoundEndsTheDownloadKeepingItsLines() {
         Fixture f;
-        f.link.state.maxLines = 10;
+        f.link.setLineLimit(10);
         f.feed(SimReply::downloadLines(20).join(), 64);
-        QCOMPARE(f.link.state.LineCount(), 10);
-        QCOMPARE(f.op.questions.size(), 1);
-        QVERIFY(f.op.texts().first().contains(QStringLiteral("10 lines")));
-        QVERIFY(f.link.display.saveEnabled());
-        QVERIFY(!f.link.ResponseTimer.isActive());
+        QCOMPARE(f.link.LineCount(), 10);
+        QCOMPARE(f.op.texts(), QStringList{"The download was stopped after 10 lines: no more can be kept.\r\n"
+                                           "The lines received so far can be saved."});
+        QVERIFY(f.link.display().saveEnabled());
+        QVERIFY(!f.link.watchdogRunning());
     }
 
+    // Lines arriving while the completion box is open are not stored.
     void bytesAfterTheEndAreNotStored() {
         Fixture f;
         f.op.onQuestion = [&f](const ScriptedOperator::Question&) { f.feed("late line\r\n", 4); };
-        f.feed(kHeader + kRecords + kEnd + "same read\r\n", 1000);
-        QCOMPARE(f.link.state.LineCount(), 11);
-        QCOMPARE(f.lines().last(), kEnd);
+        f.feed(kHeader + kRecords + kEnd, 1000);
+        QCOMPARE(f.stored(), kHeader + kRecords + kEnd);
     }
 
-    // Within a read, new lines and progress wait for the next publication (at most every 50 ms); a change
-    // of status or commands, and an explicit publish before a box, show at once.
-    void displayPublishesLinesLaterAndStatusAtOnce() {
+    // What the link tells: the lines stored, once per read and all before the finish, and how it ended.
+    void listenersHearStoredLinesAndTheEnd() {
         Fixture f;
-        QSignalSpy published(&f.link.display, &LinkDisplay::changed);
-        QElapsedTimer clock;
-        clock.start();
+        QList<std::pair<int, int>> stored;
+        QList<ExchangeEnd> ends;
+        connect(&f.link, &Link::linesStored, this, [&](int first, int last) {
+            stored.append({first, last});
+        });
+        connect(&f.link, &Link::exchangeEnded, this, [&](ExchangeEnd how, const QString&) {
+            ends << how;
+            QCOMPARE(stored.last().second, f.link.LineCount()); // every line is told before the end
+        });
+        f.feed(kHeader + kRecords + kEnd, 25);
+        QCOMPARE(ends, QList<ExchangeEnd>{ExchangeEnd::Completed});
+        for (qsizetype i = 0; i < stored.size(); ++i) {
+            QCOMPARE(stored[i].first, i == 0 ? 1 : stored[i - 1].second + 1);
+        }
+        QSignalSpy dropped(&f.link, &Link::linesDropped);
+        f.link.awaitReply(CommandModes::Download);
+        QCOMPARE(dropped.size(), 1);
+        QCOMPARE(f.link.LineCount(), 0);
+    }
+
+    // Within a read, new lines and progress wait for the next publication; a change of status or
+    // commands, and an explicit publish before a box, show at once.
+    void displayPublishesLinesLaterAndStatusAtOnce() {
+        LinkDisplay display;
+        QSignalSpy published(&display, &LinkDisplay::changed);
         for (int k = 1; k <= 200; ++k) {
-            DisplayHold hold(f.link.display);
-            f.link.display.appendLogText("line\r\n");
-            f.link.display.setProgress(k % 100);
+            DisplayHold hold(display);
+            display.showLines(std::max(1, k - 24), k);
+            display.setProgress(k % 100);
         }
-        QVERIFY(published.size() <= 1 + clock.elapsed() / LinkDisplay::kPublishMs);
-        QTRY_VERIFY(!published.isEmpty()); // the last lines follow without a further read
-        QCOMPARE(f.link.display.logText().count("line"), 200);
-        QTest::qWait(2 * LinkDisplay::kPublishMs);
-        published.clear();
+        QCOMPARE(published.size(), 1);     // the first at once, the rest gathered
+        QTRY_COMPARE(published.size(), 2); // and shown without a further read
+        QCOMPARE(display.logBox().last, 200);
         {
-            DisplayHold hold(f.link.display);
-            f.link.display.setProgress(6);
-            f.link.display.setPanelText(0, QStringLiteral("Load Complete."));
+            DisplayHold hold(display);
+            display.setProgress(6);
+            display.setPanelText(0, QStringLiteral("Load Complete."));
         }
-        QCOMPARE(published.size(), 1);
+        QCOMPARE(published.size(), 3);
         {
-            DisplayHold hold(f.link.display);
-            f.link.display.setProgress(7);
-            f.link.display.publish();
-            QCOMPARE(published.size(), 2);
+            DisplayHold hold(display);
+            display.setProgress(7);
+            display.publish();
+            QCOMPARE(published.size(), 4);
         }
         QTest::qWait(2 * LinkDisplay::kPublishMs);
-        QCOMPARE(published.size(), 2); // nothing was left to publish
-    }
-
-    // What the store hands over for saving stays as it was while lines arrive and after a clear.
-    void storeSnapshotOutlivesChanges() {
-        LineStore store;
-        QByteArray all;
-        for (int k = 1; k <= 5000; ++k) {
-            const QByteArray line = "line " + QByteArray::number(k) + "\r\n";
-            store.append(line);
-            all += line;
-        }
-        const QByteArray shared = store.sharedBytes();
-        const std::vector<qsizetype> ends = store.ends();
-        store.append("more\r\n");
-        QCOMPARE(store.lines(1, 5001).toByteArray(), all + "more\r\n");
-        store.clear();
-        QCOMPARE(store.count(), 0);
-        QCOMPARE(store.capacityBytes(), 0); // cleared means given back
-        QCOMPARE(shared.first(ends.back()), all);
-        QCOMPARE(ends.size(), size_t(5000));
-    }
-
-    // A long download of short lines costs at most 16 bytes a line beyond the lines' bytes.
-    void storeCostsLittleMoreThanItsBytes() {
-        LineStore store;
-        qsizetype bytes = 0;
-        for (int k = 1; k <= 200'000; ++k) {
-            const QByteArray line = "01/11/2026,08:00," + QByteArray::number(k) + "\r\n";
-            store.append(line);
-            bytes += line.size();
-        }
-        QVERIFY2(store.capacityBytes() <= bytes + 16 * qsizetype(store.count()),
-                 qPrintable(QStringLiteral("%1 bytes held for %2").arg(store.capacityBytes()).arg(bytes)));
+        QCOMPARE(published.size(), 4); // nothing was left to publish
     }
 
     void watchdogCountsCompletedLines() {
         Fixture f;
-        watchdogTick(f.link); // first tick, no line yet
+        f.link.ResponseTimer_Timer(); // first tick, no line yet: Cancel
         QCOMPARE(f.op.texts(), QStringList{"No Response from Controller."});
         QCOMPARE(f.op.questions.first().style, 309);
         QCOMPARE(f.op.questions.first().title, QStringLiteral("Controller not Responding!"));
-        // Cancel: the download is abandoned.
-        QCOMPARE(f.link.state.LineCount(), 0);
-        QVERIFY(f.link.display.commandsEnabled());
-        QVERIFY(!f.link.display.saveEnabled());
-        QVERIFY(!f.link.ResponseTimer.isActive());
-        QCOMPARE(f.link.display.panelText(0), QString());
+        QVERIFY(f.link.display().commandsEnabled() && !f.link.display().saveEnabled());
+        QVERIFY(!f.link.replyAwaited());
 
         Fixture g;
+        g.op.onQuestion = [&g](const ScriptedOperator::Question&) { g.link.ResponseTimer_Timer(); };
         for (int i = 0; i < 3; ++i) {
             g.feed("line\r\n", 6);
             g.feed("part of a line", 14); // characters alone are no progress ...
-            watchdogTick(g.link);         // ... but the completed line is
+            g.link.ResponseTimer_Timer(); // ... but the completed line is
         }
         QVERIFY(g.op.questions.isEmpty());
-        QCOMPARE(g.link.state.WatchLineCount, 3);
+        QCOMPARE(g.link.WatchLineCount(), 3);
         g.feed("still the same line", 19);
-        watchdogTick(g.link);
+        g.link.ResponseTimer_Timer(); // asks once, though a tick falls due while its box is open
         QCOMPARE(g.op.questions.size(), 1);
+        // Cancel keeps the lines received so far, saveable.
+        QCOMPARE(g.link.LineCount(), 3);
+        QVERIFY(g.link.display().saveEnabled());
+        QCOMPARE(g.link.display().panelText(0), QStringLiteral("Download incomplete."));
+        QCOMPARE(g.link.RxBuffer(), QByteArray());
     }
 
-    // The recovery copy holds every stored line, byte for byte, and only whole lines: a line still arriving
-    // is not in it. While its program runs the copy is its own; once the program is gone it is a leftover
-    // to offer. A download that brought no line leaves nothing to recover.
-    void recoveryCopyHoldsTheStoredLines() {
-        Fixture f;
-        const QByteArray sent = kHeader + kRecords;
-        f.feed(sent + "01/11/2026,08:03", 7);
-        QCOMPARE(f.link.state.LineCount(), 10);
-        auto copy = std::make_unique<RecoveryCopy>();
-        copy->restart();
-        copy->catchUp(f.link.state.LogLines);
-        copy->finish(f.link.state.LogLines);
-        const QString path = copy->path();
-        QCOMPARE(readFileBytes(path), sent);
-        QVERIFY(RecoveryCopy::leftovers().isEmpty()); // a running program keeps it
-        copy.reset();                                 // the program is gone
-        const QList<RecoveryCopy::Found> found = RecoveryCopy::leftovers();
-        QCOMPARE(found.size(), 1);
-        QCOMPARE(found.first().path, path);
-        QCOMPARE(found.first().lines, sent);
-        QCOMPARE(found.first().count, 10);
-
-        RecoveryCopy empty;
-        empty.restart();
-        empty.finish(LineStore());
-        QVERIFY(empty.path().isEmpty());
-        QCOMPARE(RecoveryCopy::leftovers().size(), 1);
+    // The real timer: a silent controller is asked about no sooner than 2000 ms after the command, and
+    // after Retry the new command gets its full 2000 ms again.
+    void watchdogGivesTheWholeInterval() {
+        LinkFixture f;
+        QVERIFY(f.startSim({.records = 3, .silentAfterLine = 0, .silentAttempts = 3}));
+        QElapsedTimer sinceCommand;
+        QList<qint64> waited;
+        f.op.answers = {Answer::Retry, Answer::Cancel};
+        f.op.onQuestion = [&](const ScriptedOperator::Question&) {
+            waited << sinceCommand.nsecsElapsed() / 1'000'000;
+            sinceCommand.start(); // Retry sends the command again as soon as the box is answered
+        };
+        sinceCommand.start();
+        f.link.startDownload(DownloadEntry::Button);
+        QTRY_COMPARE_WITH_TIMEOUT(waited.size(), 2, 10000);
+        QCOMPARE(
+            std::count_if(waited.begin(), waited.end(), [](qint64 ms) { return ms < Link::kWatchdogMs; }), 0);
+        QCOMPARE(f.sim->received(), QByteArray("*LOAD#*LOAD#"));
     }
 
-    // Downloads running side by side (a script fetching from several controllers) each keep a copy of their
-    // own: neither writes into the other's, and giving one up leaves the other.
-    void sideBySideDownloadsKeepCopiesOfTheirOwn() {
-        TestEnvironment env;
-        LineStore first;
-        LineStore second;
-        RecoveryCopy a;
-        RecoveryCopy b;
-        a.restart();
-        b.restart();
-        QVERIFY(a.path() != b.path());
-        for (int i = 0; i < 3; ++i) {
-            first.append("a,1\r\n");
-            a.catchUp(first);
-            second.append("b,2\r\n");
-            b.catchUp(second);
+    void watchdogRetryStartsOver() {
+        LinkFixture f;
+        QVERIFY(f.startSim({.records = 3, .silentAfterLine = 0}));
+        f.link.awaitReply(CommandModes::Download);
+        f.feed(kHeader + kRecords.left(17), 5);
+        f.link.ResponseTimer_Timer(); // progress
+        f.op.answers = {Answer::Retry};
+        f.link.ResponseTimer_Timer(); // silence
+        QCOMPARE(f.link.LineCount(), 0);
+        QCOMPARE(f.link.WatchLineCount(), 0);
+        QCOMPARE(f.link.display().logBox().last, 0);
+        QVERIFY(f.port.PortOpen() && f.link.watchdogRunning());
+        QTRY_COMPARE(f.sim->received(), QByteArray("*LOAD#"));
+        QCOMPARE(f.link.display().panelText(1), QStringLiteral("Site A")); // kept until new lines come
+    }
+
+    void logCount_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("00FF") << QByteArray("*01a02# 00FF\r") << " Log Entries: 255";
+        QTest::newRow("0100") << QByteArray("*01a02# 0100\r") << " Log Entries: 256";
+        QTest::newRow("FFFF, any 13th character") << QByteArray("*01a02# FFFFx") << " Log Entries: 65535";
+        QTest::newRow("lower case counts 0") << QByteArray("*01a02# 00ff\r") << " Log Entries: 0";
+        QTest::newRow("12 characters wait") << QByteArray("*01a02# 00F") << "";
+    }
+    void logCount() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, shown);
+        Fixture f(CommandModes::LogCount);
+        f.feed(reply, 1);
+        QCOMPARE(f.link.display().panelText(2), shown);
+        QCOMPARE(f.link.display().panelColour(2), shown.isEmpty() ? PanelColour::Menu : PanelColour::Green);
+        QCOMPARE(f.link.replyAwaited(), shown.isEmpty());
+        if (shown.isEmpty()) { // the watchdog ends the wait, whatever the answer
+            f.link.ResponseTimer_Timer();
+            QCOMPARE(f.op.texts(), QStringList{"No Response from Controller."});
+            QVERIFY(!f.link.replyAwaited() && !f.link.watchdogRunning());
         }
-        a.finish(first);
-        b.finish(second);
-        a.remove();
-        QVERIFY(!QFile::exists(a.path()));
-        QCOMPARE(readFileBytes(b.path()), QByteArray("b,2\r\nb,2\r\nb,2\r\n"));
+    }
+
+    void openPortRetriesThroughThePortDialog() {
+        LinkFixture f;
+        QVERIFY(f.startSim({}, 2));
+        f.env.placeMissingDevice(7);
+        f.settings.PortNumber = 7;
+        f.op.answers = {Answer::Retry, Answer::Retry};
+        f.op.onPortSelection = [&f]() -> std::optional<PortChoice> {
+            return f.op.portSelections == 2 ? std::optional<PortChoice>(PortChoice{2, {}}) : std::nullopt;
+        };
+        // The reason a port did not open is logged, and handed to the operator under the message.
+        const QString reason =
+            QStringLiteral("Nothing is connected as COM 7 (/nonexistent/rm7-device). Check the "
+                           "cable or adapter, or choose another port.");
+        const QRegularExpression logged(QStringLiteral("COM 7 did not open: ") +
+                                        QRegularExpression::escape(reason));
+        QTest::ignoreMessage(QtWarningMsg, logged);
+        QTest::ignoreMessage(QtWarningMsg, logged);
+        QVERIFY(OpenPort(f.port, f.settings, f.op).opened);
+        QCOMPARE(f.port.CommPort(), 2);
+        QCOMPARE(f.settings.PortNumber, 2);
+        QCOMPARE(f.env.readIni(), QByteArray("[DEFAULT]\nComport= 2\n")); // the choice is stored
+        QCOMPARE(f.op.texts(), QStringList(2, QStringLiteral("Coms Port not available!")));
+        QCOMPARE(f.op.questions.first().details, reason);
+        QCOMPARE(f.op.questions.first().style, 21);
+        QVERIFY(OpenPort(f.port, f.settings, f.op).opened); // an open port is opened afresh
+        QCOMPARE(f.op.questions.size(), 2);
+    }
+
+    // Cancel on a port that does not open tells why and ends the program; nothing is sent.
+    void portCancelledEndsTheProgram() {
+        LinkFixture f;
+        f.settings.PortNumber = 0;
+        f.op.answers = {Answer::Cancel};
+        QSignalSpy ended(&f.link, &Link::exchangeEnded);
+        f.link.startDownload(DownloadEntry::Menu);
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(ended.first().at(0).value<ExchangeEnd>(), ExchangeEnd::PortUnavailable);
+        QCOMPARE(ended.first().at(1).toString(), f.op.questions.first().details);
+        QCOMPARE(f.op.programEnds, 1);
+        QCOMPARE(f.op.portSelections, 0);
+        QVERIFY(!f.link.watchdogRunning() && !f.link.replyAwaited());
+    }
+
+    // The recovery copy holds every stored line, byte for byte, and only whole lines. While its program
+    // runs the copy is its own; once the program is gone it is a leftover to offer.
+    void recoveryCopyHoldsTheStoredLines() {
+        LinkFixture f;
+        QVERIFY(f.startSim({.records = 20, .silentAfterLine = 10}));
+        f.link.startDownload(DownloadEntry::Button);
+        QTRY_COMPARE(f.link.LineCount(), 10);
+        f.sim->sendNow("01/11/2026,08:03"); // a line still arriving is not in it
+        QTest::qWait(50);
+        QCOMPARE(f.env.recoveryCopies().size(), 1);
+        const QString path = f.env.recoveryCopies().first();
+        QTRY_COMPARE(readFileBytes(path), SimReply::downloadLines(20).mid(0, 10).join());
+        QVERIFY(RecoveryCopy::leftovers().isEmpty()); // a running program keeps it
+
+        RecoveryCopy other; // another program's copy, side by side
+        other.restart();
+        QVERIFY(other.path() != path);
+        LineStore lines;
+        lines.append("b,2\r\n");
+        other.finish(lines);
+        QCOMPARE(readFileBytes(other.path()), QByteArray("b,2\r\n"));
+        other.remove();
+        QVERIFY(!QFile::exists(other.path()) && QFile::exists(path));
     }
 
     // What an earlier run left: only its whole lines are offered; a copy without one is removed.
@@ -397,7 +410,6 @@ private slots:
         QTest::newRow("empty") << QByteArray() << 0;
         QTest::newRow("no whole line") << QByteArray("\x01\xff garbage without an end") << 0;
         QTest::newRow("cut off mid-line") << QByteArray("a,1\r\nb,2\r\nc,") << 2;
-        QTest::newRow("binary lines") << QByteArray("\0\xff\n\x80\n", 5) << 2;
     }
     void leftoverRecoveryCopies() {
         QFETCH(QByteArray, left);
@@ -412,7 +424,7 @@ private slots:
         const QList<RecoveryCopy::Found> found = RecoveryCopy::leftovers();
         QCOMPARE(found.size(), count > 0 ? 1 : 0);
         QCOMPARE(QFile::exists(path), count > 0);
-        if (!found.isEmpty()) {
+        if (count > 0) {
             QCOMPARE(found.first().count, count);
             QCOMPARE(found.first().lines, left.left(left.lastIndexOf('\n') + 1));
         }
@@ -420,110 +432,13 @@ private slots:
 
     // A copy that cannot be written never stops the download: the reason is logged once.
     void unwritableRecoveryCopyLetsTheDownloadGoOn() {
-        Fixture f;
+        LinkFixture f;
+        QVERIFY(f.startSim({.records = 3}));
         qputenv("XDG_STATE_HOME", "/proc/rm7-no-such-folder"); // not writable, even for root
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("without a recovery copy")));
-        f.link.recovery.restart();
-        f.feed(kHeader + kRecords + kEnd, 9);
-        QCOMPARE(f.link.state.LineCount(), 11);
+        QVERIFY(f.download());
+        QCOMPARE(f.stored(), SimReply::downloadLines(3).join());
         QCOMPARE(f.op.texts(), QStringList{"Download Complete!"});
-    }
-
-    void watchdogAsksOnceWhileItsBoxIsOpen() {
-        Fixture f;
-        f.op.onQuestion = [&f](const ScriptedOperator::Question&) { watchdogTick(f.link); };
-        watchdogTick(f.link);
-        QCOMPARE(f.op.questions.size(), 1);
-    }
-
-    // After Retry's new command the controller gets the full interval again, not the rest of the old one.
-    void watchdogRetryRestartsTheInterval() {
-        Fixture f;
-        ControllerSim sim(SimOptions{.records = 3, .silentAfterLine = 0, .silentAttempts = 2});
-        QVERIFY(sim.start());
-        QVERIFY(sim.placeLink(f.env.settingsFolder(), 1));
-        QTest::qWait(600); // the interval running since the command is part gone
-        f.op.answers = {Answer::Retry};
-        watchdogTick(f.link);
-        QVERIFY(f.link.ResponseTimer.isActive());
-        QVERIFY2(f.link.ResponseTimer.remainingTime() > 1700, "the interval was not started again");
-    }
-
-    void watchdogRetryStartsOver() {
-        Fixture f;
-        ControllerSim sim(SimOptions{.records = 3});
-        QVERIFY(sim.start());
-        QVERIFY(sim.placeLink(f.env.settingsFolder(), 1));
-        f.feed(kHeader + kRecords.left(17), 5);
-        watchdogTick(f.link); // progress
-        f.op.answers = {Answer::Retry};
-        watchdogTick(f.link); // silence
-        QCOMPARE(f.link.state.LineCount(), 0);
-        QCOMPARE(f.link.state.WatchLineCount, 0);
-        QCOMPARE(f.link.display.logText(), QByteArray());
-        QVERIFY(f.port.PortOpen());
-        QTRY_COMPARE(sim.received(), QByteArray("*LOAD#"));
-        QVERIFY(f.link.ResponseTimer.isActive());
-        QCOMPARE(f.link.display.panelText(1), QStringLiteral("Site A")); // kept until new lines come
-    }
-
-    void openPortRetriesThroughThePortDialog() {
-        TestEnvironment env;
-        ControllerSim sim;
-        QVERIFY(sim.start());
-        Settings settings;
-        env.placeMissingDevice(7);
-        settings.PortNumber = 7;
-        ComPort port;
-        ScriptedOperator op;
-        op.answers = {Answer::Retry, Answer::Retry};
-        op.onPortSelection = [&] {
-            if (op.portSelections == 2) { // the operator picks the port the controller is on
-                sim.placeLink(env.settingsFolder(), 2);
-                settings.PortNumber = 2;
-            }
-        };
-        // The reason a port did not open is kept: logged, and handed to the operator under the message.
-        const QString reason =
-            QStringLiteral("Nothing is connected as COM 7 (/nonexistent/rm7-device). Check the "
-                           "cable or adapter, or choose another port.");
-        const QRegularExpression logged(
-            QStringLiteral("COM 7 did not open: %1").arg(QRegularExpression::escape(reason)));
-        QTest::ignoreMessage(QtWarningMsg, logged);
-        QTest::ignoreMessage(QtWarningMsg, logged);
-        QVERIFY(OpenPort(port, settings, op));
-        QVERIFY(port.PortOpen());
-        QCOMPARE(port.CommPort(), 2);
-        QCOMPARE(op.questions.first().details, reason);
-        QCOMPARE(op.texts(), QStringList(2, QStringLiteral("Coms Port not available!")));
-        QCOMPARE(op.questions.first().title, QStringLiteral("Warning"));
-        QCOMPARE(op.questions.first().style, 21);
-        QCOMPARE(op.programEnds, 0);
-    }
-
-    void openPortCancelEndsTheProgram() {
-        Settings settings;
-        settings.PortNumber = 0;
-        ComPort port;
-        ScriptedOperator op;
-        op.answers = {Answer::Cancel};
-        QVERIFY(!OpenPort(port, settings, op));
-        QCOMPARE(op.programEnds, 1);
-        QCOMPARE(op.portSelections, 0);
-    }
-
-    void openPortReopensAnOpenPort() {
-        TestEnvironment env;
-        ControllerSim sim;
-        QVERIFY(sim.start());
-        QVERIFY(sim.placeLink(env.settingsFolder(), 1));
-        Settings settings;
-        ComPort port;
-        ScriptedOperator op;
-        QVERIFY(OpenPort(port, settings, op));
-        QVERIFY(OpenPort(port, settings, op));
-        QVERIFY(port.PortOpen());
-        QVERIFY(op.questions.isEmpty());
     }
 };
 

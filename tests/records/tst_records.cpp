@@ -6,7 +6,6 @@
 #include "CsvLine.h"
 #include "FieldValue.h"
 #include "LineStore.h"
-#include "LinkDisplay.h"
 #include "LogLayout.h"
 #include "RecordTableModel.h"
 #include "StoredSettings.h"
@@ -171,54 +170,44 @@ private slots:
         QCOMPARE(model.linesOf({7}), QByteArray());
     }
 
+    // Told of lines as a download stores them, the table adds their rows; a new download starts it again;
+    // once the store is gone it never reads it again.
     void rowsArriveDuringADownload() {
         LineStore store;
-        LinkDisplay display;
         RecordTableModel model(store);
-        model.follow(display);
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
         QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-        // One read brings the header and the first record, later reads a line or two each.
-        for (int k = 0; k < 5; ++k) {
-            store.append(kDownload[k]);
-        }
-        display.publish();
+        const auto arrive = [&](int first, int last) {
+            for (int k = first; k <= last; ++k) {
+                store.append(kDownload[k]);
+            }
+            model.linesStored();
+        };
+        arrive(0, 4); // one read brings the header and the first record, later reads a line or two each
         QCOMPARE(model.rowCount(), 1);
         QCOMPARE(model.headerText().count(QLatin1Char('\n')), 2);
-        const int resetsAtTitles = int(reset.size());
+        const qsizetype resetsAtTitles = reset.size();
         inserted.clear();
-        store.append(kDownload[5]);
-        store.append(kDownload[6]);
-        display.publish();
-        store.append(kDownload[7]); // the long record widens the table
-        display.publish();
+        arrive(5, 6);
+        arrive(7, 7); // the long record widens the table
         QCOMPARE(inserted.size(), 2);
         QCOMPARE(inserted.at(0).at(1).toInt(), 1);
         QCOMPARE(inserted.at(0).at(2).toInt(), 2);
         QCOMPARE(model.columnCount(), 7);
         QCOMPARE(reset.size(), resetsAtTitles); // what was there stays laid out
-        // While a filter is on, only matching arrivals are added.
-        model.setFilter(QStringLiteral("end"));
-        store.append(kDownload[8]);
-        store.append(kDownload[9]);
-        display.publish();
+        model.setFilter(QStringLiteral("end")); // while a filter is on, only matching arrivals are added
+        arrive(8, 9);
         QCOMPARE(model.rowCount(), 1);
         model.setFilter(QString());
         QCOMPARE(model.rowCount(), 6);
-        // A new download empties the store and the table starts again.
         store.clear();
-        display.publish();
+        model.linesDropped();
         QCOMPARE(model.rowCount(), 0);
         QCOMPARE(model.headerText(), QString());
-    }
-
-    void tableOutlivesTheLink() {
-        LineStore store;
-        fill(store, kDownload);
-        auto display = std::make_unique<LinkDisplay>();
-        RecordTableModel model(store);
-        model.follow(*display);
-        display.reset();
+        arrive(0, 9);
+        model.detach();
+        QCOMPARE(model.rowCount(), 0);
+        model.linesStored();
         QCOMPARE(model.rowCount(), 0);
     }
 

@@ -2,14 +2,6 @@
 
 #include <QFile>
 
-FakeDevices::FakeDevices() {
-    setPortInfoSource([this] { return described; }, m_dir.path());
-}
-
-FakeDevices::~FakeDevices() {
-    setPortInfoSource(nullptr);
-}
-
 bool FakeDevices::plugIn(const QString& name, const QString& device) const {
     return QFile::link(device, byIdPath(name));
 }

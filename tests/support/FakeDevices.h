@@ -11,13 +11,16 @@
 // pseudo-terminals) instead of /dev/serial/by-id. Nothing of the machine's own devices shows.
 class FakeDevices {
 public:
-    FakeDevices();
-    ~FakeDevices();
+    FakeDevices() = default;
     FakeDevices(const FakeDevices&) = delete;
     FakeDevices& operator=(const FakeDevices&) = delete;
 
     // What the system says about its devices (as QSerialPortInfo would).
     QList<PortDescription> described;
+    // The source a port list takes these devices from.
+    DeviceSource source() const {
+        return {[this] { return described; }, m_dir.path()};
+    }
 
     QString byIdFolder() const { return m_dir.path(); }
     QString byIdPath(const QString& name) const { return m_dir.filePath(name); }

@@ -18,7 +18,7 @@ public:
     std::optional<QString> chooseSaveFile(const SaveFileRequest& /*request*/) override {
         return saveAs.isEmpty() ? std::nullopt : std::optional<QString>(saveAs);
     }
-    void showPortSelection() override {}
+    std::optional<PortChoice> choosePort(int /*currentPort*/) override { return std::nullopt; }
     void endProgram() override {}
 
     QString saveAs;

@@ -20,11 +20,9 @@ std::optional<QString> ScriptedOperator::chooseSaveFile(const SaveFileRequest& r
     return saveFiles.isEmpty() ? std::nullopt : saveFiles.takeFirst();
 }
 
-void ScriptedOperator::showPortSelection() {
+std::optional<PortChoice> ScriptedOperator::choosePort(int /*currentPort*/) {
     ++portSelections;
-    if (onPortSelection) {
-        onPortSelection();
-    }
+    return onPortSelection ? onPortSelection() : std::nullopt;
 }
 
 QStringList ScriptedOperator::texts() const {

@@ -24,15 +24,15 @@ public:
     int beeps = 0;
     int portSelections = 0;
     int programEnds = 0;
-    std::function<void()> onPortSelection;           // what the operator does in the port dialog
-    std::function<void(const Question&)> onQuestion; // runs while a box is "open"
-    std::function<void()> onSaveDialog;              // runs while the Save dialog is "open"
+    std::function<std::optional<PortChoice>()> onPortSelection; // what the operator chooses in the dialog
+    std::function<void(const Question&)> onQuestion;            // runs while a box is "open"
+    std::function<void()> onSaveDialog;                         // runs while the Save dialog is "open"
 
     Answer messageBox(const QString& text, int style, const QString& title,
                       const QString& details = QString()) override;
     void beep() override { ++beeps; }
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
-    void showPortSelection() override;
+    std::optional<PortChoice> choosePort(int currentPort) override;
     void endProgram() override { ++programEnds; }
 
     QStringList texts() const;

@@ -29,12 +29,12 @@ QPushButton* button(const QString& caption, QWidget* parent, const char* name) {
 
 } // namespace
 
-LogViewer::LogViewer(const LineStore& store, const LinkDisplay& display, Operator& op, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_model(new RecordTableModel(store, this)), m_tabs(new QTabWidget(this)),
-      m_header(new QPlainTextEdit), m_filter(new QLineEdit), m_table(new QTableView) {
+LogViewer::LogViewer(const LineStore& store, Operator& op, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_model(new RecordTableModel(store, kRowsEveryMs, this)),
+      m_tabs(new QTabWidget(this)), m_header(new QPlainTextEdit), m_filter(new QLineEdit),
+      m_table(new QTableView) {
     setObjectName(QStringLiteral("LogViewer"));
     setWindowTitle(tr("Log Viewer"));
-    m_model->follow(display, kRowsEveryMs);
     m_chart = new LogChart(*m_model, store, op);
 
     m_header->setObjectName(QStringLiteral("header"));

@@ -22,7 +22,8 @@ LogChart::LogChart(const RecordTableModel& model, const LineStore& store, Operat
     : QWidget(parent), m_model(model), m_store(store), m_op(op), m_choice(StoredSettings::dateOrder()),
       m_chart(new QChart), m_view(new ChartView(m_chart, this)), m_columns(new QListWidget(this)),
       m_dateOrder(new QComboBox(this)), m_dateNote(new QLabel(this)),
-      m_export(new QPushButton(tr("E&xport PNG..."), this)) {
+      m_export(new QPushButton(tr("E&xport PNG..."), this)),
+      m_refresh(kLiveRefreshMs, [this] { rebuild(); }) {
     m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_export->setObjectName(QStringLiteral("exportPng"));
     m_view->setObjectName(QStringLiteral("chartView"));
@@ -53,9 +54,6 @@ LogChart::LogChart(const RecordTableModel& model, const LineStore& store, Operat
     layout->addLayout(side);
     m_columns->setMaximumWidth(220);
 
-    m_refresh.setSingleShot(true);
-    m_refresh.setInterval(kLiveRefreshMs);
-    connect(&m_refresh, &QTimer::timeout, this, &LogChart::rebuild);
     connect(m_columns, &QListWidget::itemChanged, this, &LogChart::columnToggled);
     connect(m_dateOrder, &QComboBox::activated, this,
             [this] { setDateOrder(DateOrder(m_dateOrder->currentData().toInt())); });
@@ -70,8 +68,8 @@ void LogChart::setDateOrder(DateOrder order) {
 
 void LogChart::rebuildSoon() {
     m_stale = true;
-    if (isVisible() && !m_refresh.isActive()) {
-        m_refresh.start();
+    if (isVisible()) {
+        m_refresh.request();
     }
 }
 
@@ -84,7 +82,7 @@ void LogChart::showEvent(QShowEvent* event) {
 
 void LogChart::rebuild() {
     m_stale = false;
-    m_refresh.stop();
+    m_refresh.cancel();
     const LogLayout& layout = m_model.layout();
     const ColumnKinds kinds = ColumnKinds::detect(m_store, layout, m_model.columnCount());
     m_data = ChartData::build(m_store, layout, kinds, m_choice);

@@ -1,14 +1,15 @@
-// The log viewer on a real download from the simulator: rows as they arrive, find as you type, copy, the
-// first and last row, and the chart's columns, time axis, day/month choice, zoom and export.
+// The log viewer over a download as the simulator sends it: rows as they arrive, find as you type, copy,
+// the first and last row, and the chart's columns, time axis, day/month choice, zoom and export.
 
 #include "ChartView.h"
+#include "LineStore.h"
 #include "LogChart.h"
 #include "LogViewer.h"
 #include "RecordTableModel.h"
+#include "ScriptedOperator.h"
 #include "SimReply.h"
-#include "WindowFixture.h"
+#include "TestEnvironment.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QChart>
 #include <QClipboard>
@@ -20,7 +21,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -42,23 +42,19 @@ QList<QByteArray> downloadWithDates(const QList<QByteArray>& dates) {
 class TestViewer : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> w;
+    std::unique_ptr<TestEnvironment> m_env;
+    ScriptedOperator m_op;
+    LineStore m_store;
+    std::unique_ptr<LogViewer> m_viewer;
 
-    LogViewer* openViewer() {
-        w->form->findChild<QAction*>(QStringLiteral("LogViewerMenu"))->trigger();
-        return w->form->findChild<LogViewer*>();
-    }
-    LogViewer* afterDownload(SimOptions options) {
-        if (!w->startSim(std::move(options)) || !w->openWindow()) {
-            return nullptr;
+    LogViewer* afterDownload(const QList<QByteArray>& lines) {
+        m_store.clear();
+        for (const QByteArray& line : lines) {
+            m_store.append(line);
         }
-        w->form->LoadButton->click();
-        if (!QTest::qWaitFor([this] { return w->idle(); }, 10000)) {
-            return nullptr;
-        }
-        LogViewer* viewer = openViewer();
-        QTest::qWait(LogViewer::kRowsEveryMs); // nothing is left to arrive
-        return viewer;
+        m_viewer = std::make_unique<LogViewer>(m_store, m_op);
+        m_viewer->show();
+        return m_viewer.get();
     }
     LogChart* chartOf(LogViewer* viewer) {
         viewer->tabs()->setCurrentWidget(viewer->chart());
@@ -66,45 +62,39 @@ class TestViewer : public QObject {
     }
 
 private slots:
-    void init() { w = std::make_unique<WindowFixture>(); }
-    void cleanup() { w.reset(); }
+    void init() {
+        m_env = std::make_unique<TestEnvironment>();
+        m_op = ScriptedOperator();
+    }
+    void cleanup() {
+        m_viewer.reset();
+        m_env.reset();
+    }
 
-    void rowsArriveDuringADownload() {
-        QVERIFY(w->startSim({.records = 60, .lineGapMs = 10}));
-        QVERIFY(w->openWindow());
-        LogViewer* viewer = openViewer();
-        QVERIFY(viewer && viewer->isVisible());
-        RecordTableModel* model = viewer->model();
-        QCOMPARE(model->rowCount(), 0);
-        QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
-        QSignalSpy reset(model, &QAbstractItemModel::modelReset);
-        QList<int> rowsSeen;
-        QObject scope; // the watch ends with this test
-        connect(model, &QAbstractItemModel::rowsInserted, &scope, [&] { rowsSeen << model->rowCount(); });
-        connect(model, &QAbstractItemModel::modelReset, &scope, [&] { rowsSeen.clear(); });
-        w->form->LoadButton->click();
-        QTRY_VERIFY(w->idle());
-        QTRY_COMPARE(model->rowCount(), 61); // 60 records and the final line
-        QVERIFY(inserted.size() > 3);        // in steps as the reads came (a few a second), not at the end
-        QVERIFY(std::is_sorted(rowsSeen.begin(), rowsSeen.end()));
-        QVERIFY(reset.size() <= 2); // the first lines and the titles; afterwards rows are only added
-        QCOMPARE(viewer->header()->toPlainText().split(QLatin1Char('\n')).size(), 6);
-        QCOMPARE(viewer->header()->toPlainText().split(QLatin1Char('\n')).at(2),
+    // Rows follow the lines as they arrive; a table that showed the newest row keeps showing the newest,
+    // and a line that is no record stands across the row.
+    void rowsArrive() {
+        LogViewer* viewer = afterDownload(QList<QByteArray>());
+        const QList<QByteArray> lines = SimReply::downloadLines(200);
+        for (const QByteArray& line : lines) {
+            m_store.append(line);
+            viewer->model()->linesStored();
+        }
+        QTRY_COMPARE(viewer->model()->rowCount(), 201);
+        QCOMPARE(viewer->header()->toPlainText().split(u'\n').at(2),
                  QStringLiteral("Site: North Pump Station"));
-        QCOMPARE(model->columnCount(), 9);
-        QCOMPARE(model->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Event"));
-        QCOMPARE(model->index(59, 8).data().toString(), QStringLiteral("000060"));
-        QCOMPARE(model->index(60, 0).data().toString(), QStringLiteral("END OF DOWNLOAD"));
-        QCOMPARE(viewer->table()->columnSpan(60, 0), 9);
-        // The next download starts the table again.
-        w->form->LoadButton->click();
-        QTRY_VERIFY(w->idle());
-        QTRY_COMPARE(model->rowCount(), 61);
+        QCOMPARE(viewer->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Event"));
+        QCOMPARE(viewer->model()->index(199, 8).data().toString(), QStringLiteral("000200"));
+        QCOMPARE(viewer->table()->columnSpan(200, 0), 9);
+        viewer->goToLast();
+        m_store.append("stray\r\n");
+        viewer->model()->linesStored();
+        QTRY_COMPARE(viewer->model()->rowCount(), 202);
+        QTRY_VERIFY(viewer->table()->rowAt(viewer->table()->viewport()->height() - 2) >= 200);
     }
 
     void findAsYouType() {
-        LogViewer* viewer = afterDownload({.records = 30});
-        QVERIFY(viewer);
+        LogViewer* viewer = afterDownload(SimReply::downloadLines(30));
         QTest::keyClicks(viewer->filter(), QStringLiteral("pump on"));
         // Records 3, 8, 13, ... are "PUMP ON" events.
         QTRY_COMPARE(viewer->model()->rowCount(), 6);
@@ -116,8 +106,7 @@ private slots:
     }
 
     void copyFirstAndLast() {
-        LogViewer* viewer = afterDownload({.records = 30});
-        QVERIFY(viewer);
+        LogViewer* viewer = afterDownload(SimReply::downloadLines(30));
         QTableView* table = viewer->table();
         table->setFocus();
         table->selectRow(1);
@@ -136,8 +125,7 @@ private slots:
     }
 
     void chartColumnsAndTimeAxis() {
-        LogViewer* viewer = afterDownload({.records = 30});
-        QVERIFY(viewer);
+        LogViewer* viewer = afterDownload(SimReply::downloadLines(30));
         LogChart* chart = chartOf(viewer);
         QStringList columns;
         for (int i = 0; i < chart->columnList()->count(); ++i) {
@@ -158,8 +146,7 @@ private slots:
 
     void ambiguousDatesAskAndTheAnswerIsKept() {
         // Every date is 01/11/2026: the 1st of November or January the 11th.
-        LogViewer* viewer = afterDownload({.records = 30});
-        QVERIFY(viewer);
+        LogViewer* viewer = afterDownload(SimReply::downloadLines(30));
         LogChart* chart = chartOf(viewer);
         QVERIFY(chart->data().orderAmbiguous);
         QVERIFY(chart->dateOrderBox()->isEnabled());
@@ -169,19 +156,17 @@ private slots:
         QCOMPARE(chart->data().order, DateOrder::MonthFirst);
         QCOMPARE(chart->data().series.at(0).points.at(0).x(),
                  double(QDateTime(QDate(2026, 1, 11), QTime(0, 0)).toMSecsSinceEpoch()));
-        QVERIFY(w->env.readIni().contains("[VIEWER]\nDateOrder=MDY\n"));
+        QVERIFY(m_env->readIni().contains("[VIEWER]\nDateOrder=MDY\n"));
 
         // A viewer opened later reads the same dates the same way.
-        delete viewer;
-        LogChart* again = chartOf(openViewer());
+        LogChart* again = chartOf(afterDownload(SimReply::downloadLines(30)));
         QCOMPARE(again->data().order, DateOrder::MonthFirst);
         QCOMPARE(again->dateOrderBox()->currentIndex(), 1);
     }
 
     void unambiguousDatesDecideThemselves() {
-        w->env.writeIni("[DEFAULT]\nComport= 1\n[VIEWER]\nDateOrder=MDY\n");
-        LogViewer* viewer = afterDownload({.lines = downloadWithDates({"12/11/2026", "13/11/2026"})});
-        QVERIFY(viewer);
+        m_env->writeIni("[VIEWER]\nDateOrder=MDY\n");
+        LogViewer* viewer = afterDownload(downloadWithDates({"12/11/2026", "13/11/2026"}));
         LogChart* chart = chartOf(viewer);
         QVERIFY(!chart->data().orderAmbiguous);
         QVERIFY(!chart->dateOrderBox()->isEnabled());
@@ -191,8 +176,7 @@ private slots:
     }
 
     void zoomFromTheKeyboardAndExport() {
-        LogViewer* viewer = afterDownload({.records = 30});
-        QVERIFY(viewer);
+        LogViewer* viewer = afterDownload(SimReply::downloadLines(30));
         LogChart* chart = chartOf(viewer);
         chart->view()->setFocus();
         QTest::keyClick(chart->view(), Qt::Key_Plus);
@@ -201,16 +185,16 @@ private slots:
         QTest::keyClick(chart->view(), Qt::Key_Home);
         QVERIFY(!chart->chart()->isZoomed());
 
-        w->op.saveFiles = {w->env.path(QStringLiteral("chart"))};
+        m_op.saveFiles = {m_env->path(QStringLiteral("chart"))};
         chart->findChild<QPushButton*>(QStringLiteral("exportPng"))->click();
-        QCOMPARE(w->op.saveRequests.last().filter, QStringLiteral("PNG images (*.png)"));
-        QCOMPARE(readFileBytes(w->env.path(QStringLiteral("chart.png"))).left(8),
+        QCOMPARE(m_op.saveRequests.last().filter, QStringLiteral("PNG images (*.png)"));
+        QCOMPARE(readFileBytes(m_env->path(QStringLiteral("chart.png"))).left(8),
                  QByteArray("\x89PNG\r\n\x1a\n"));
         // A place that cannot be written is told, not passed over.
-        w->op.saveFiles = {w->env.path(QStringLiteral("no/such/folder/chart.png"))};
+        m_op.saveFiles = {m_env->path(QStringLiteral("no/such/folder/chart.png"))};
         chart->exportChart();
-        QCOMPARE(w->op.texts().last(), QStringLiteral("The chart could not be saved as %1.")
-                                           .arg(w->env.path(QStringLiteral("no/such/folder/chart.png"))));
+        QCOMPARE(m_op.texts().last(), QStringLiteral("The chart could not be saved as %1.")
+                                          .arg(m_env->path(QStringLiteral("no/such/folder/chart.png"))));
     }
 };
 

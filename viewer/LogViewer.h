@@ -4,7 +4,6 @@
 #include <QWidget>
 
 class LineStore;
-class LinkDisplay;
 class LogChart;
 class Operator;
 class QLineEdit;
@@ -14,8 +13,9 @@ class QTableView;
 class RecordTableModel;
 
 // The log viewer: a window beside the main window over the lines of the current (or last) download,
-// live while it runs. Its table shows the header lines above one row per record, finds as you type,
-// copies the chosen rows as CSV text and jumps to the first or last row; its chart plots the readings.
+// live while it runs (its model is told of new and dropped lines). Its table shows the header lines above one
+// row per record, finds as you type, copies the chosen rows as CSV text and jumps to the first or last row;
+// its chart plots the readings.
 class LogViewer : public QWidget {
     Q_OBJECT
 
@@ -25,7 +25,7 @@ public:
     // keeps up with the eye, and the download keeps its speed.
     static constexpr int kRowsEveryMs = 100;
 
-    LogViewer(const LineStore& store, const LinkDisplay& display, Operator& op, QWidget* parent = nullptr);
+    LogViewer(const LineStore& store, Operator& op, QWidget* parent = nullptr);
 
     RecordTableModel* model() const { return m_model; }
     QTableView* table() const { return m_table; }

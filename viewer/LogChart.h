@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ChartData.h"
+#include "Throttle.h"
 
-#include <QTimer>
 #include <QWidget>
 
 class ChartView;
@@ -59,6 +59,6 @@ private:
     QComboBox* m_dateOrder;
     QLabel* m_dateNote;
     QPushButton* m_export;
-    QTimer m_refresh;
+    Throttle m_refresh;
     bool m_stale = true;
 };

@@ -1,5 +1,7 @@
 #include "LineStore.h"
 
+#include <algorithm>
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -20,29 +22,41 @@ QByteArrayView LineStore::line(int number) const {
 }
 
 QByteArrayView LineStore::lines(int first, int last) const {
-    if (first < 1 || last > count() || first > last) {
+    if (first < 1 || last > m_count || first > last) {
         return {};
     }
-    const qsizetype begin = first == 1 ? 0 : m_ends[size_t(first) - 2];
-    return QByteArrayView(m_bytes).sliced(begin, m_ends[size_t(last) - 1] - begin);
+    const qsizetype begin = endOf(first - 1);
+    return QByteArrayView(m_bytes).sliced(begin, endOf(last) - begin);
+}
+
+LineStore LineStore::firstLines(int n) const {
+    LineStore first = *this;
+    first.m_count = std::clamp(n, 0, m_count);
+    return first;
 }
 
 void LineStore::append(QByteArrayView line) {
+    if (m_ends.size() != m_count) { // a snapshot of first lines grows from its own end
+        m_bytes.truncate(byteCount());
+        m_ends.resize(m_count);
+    }
     const qsizetype needed = m_bytes.size() + line.size();
     if (needed > m_bytes.capacity() || !m_bytes.isDetached()) {
         m_bytes.reserve(grownCapacity(needed, 64 << 10, 4 << 20));
     }
     m_bytes.append(line);
-    if (m_ends.size() == m_ends.capacity()) {
-        m_ends.reserve(size_t(grownCapacity(qsizetype(m_ends.size()) + 1, 1024, 64 << 10)));
+    if (m_ends.size() == m_ends.capacity() || !m_ends.isDetached()) {
+        m_ends.reserve(grownCapacity(m_ends.size() + 1, 1024, 64 << 10));
     }
-    m_ends.push_back(m_bytes.size());
+    m_ends.append(m_bytes.size());
+    ++m_count;
 }
 
 void LineStore::clear() {
-    const bool large = m_bytes.capacity() + qsizetype(m_ends.capacity() * sizeof(qsizetype)) > 1 << 20;
+    const bool large = capacityBytes() > 1 << 20;
     m_bytes = QByteArray();
-    std::vector<qsizetype>().swap(m_ends); // assigning {} would keep the capacity
+    m_ends = QList<qsizetype>();
+    m_count = 0;
 
 #ifdef __GLIBC__
     // The C library keeps freed memory below its threshold for reuse; after a long download that is
@@ -56,5 +70,15 @@ void LineStore::clear() {
 }
 
 qsizetype LineStore::capacityBytes() const {
-    return m_bytes.capacity() + qsizetype(m_ends.capacity() * sizeof(qsizetype));
+    return m_bytes.capacity() + m_ends.capacity() * qsizetype(sizeof(qsizetype));
+}
+
+LineStore LineStore::fromText(const QByteArray& text) {
+    LineStore store;
+    store.m_bytes = text.left(text.lastIndexOf('\n') + 1);
+    for (qsizetype lf = store.m_bytes.indexOf('\n'); lf >= 0; lf = store.m_bytes.indexOf('\n', lf + 1)) {
+        store.m_ends.append(lf + 1);
+    }
+    store.m_count = int(store.m_ends.size());
+    return store;
 }

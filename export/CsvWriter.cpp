@@ -1,0 +1,169 @@
+#include "CsvWriter.h"
+
+#include "Logging.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+WriteResult failed(WriteResult::Step step, int systemError) {
+    return {systemError, step};
+}
+
+// Standard output and the like live under /dev and /proc: written where they are, never replaced.
+bool isSystemPath(const QString& path) {
+    return path.startsWith(QLatin1String("/dev/")) || path.startsWith(QLatin1String("/proc/"));
+}
+
+int syncFolderOf(const QString& path) {
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+
+} // namespace
+
+CsvWriter::~CsvWriter() {
+    abandon();
+}
+
+WriteResult CsvWriter::open(const QString& path, Placement placement) {
+    abandon();
+    m_written = 0;
+    m_target = path;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    const bool exists = ::stat(name.constData(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) {
+        return failed(WriteResult::Step::Open, EISDIR);
+    }
+    const bool replace =
+        placement == Placement::Replace && !isSystemPath(path) && (!exists || S_ISREG(info.st_mode));
+    if (replace) {
+        // Beside the target (through a link, beside what it points at), so the rename stays on one disk.
+        const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : path;
+        QByteArray pattern = QFile::encodeName(QFileInfo(target).absolutePath() + QStringLiteral("/.") +
+                                               QFileInfo(target).fileName() + QStringLiteral(".XXXXXX"));
+        m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (m_fd < 0) {
+            return failed(WriteResult::Step::Open, errno);
+        }
+        m_temporary = QFile::decodeName(pattern);
+        m_target = target;
+        const mode_t umask = ::umask(0);
+        ::umask(umask);
+        ::fchmod(m_fd, exists ? info.st_mode & 07777 : 0666 & ~umask);
+        m_regular = true;
+        m_ownsFd = true;
+        return {};
+    }
+    // Without O_NONBLOCK a FIFO nobody reads would hold the program in open() for good; with it, the open
+    // fails at once (ENXIO: the device appears to be unavailable). Writing then blocks as usual.
+    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (m_fd < 0) {
+        return failed(WriteResult::Step::Open, errno);
+    }
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    struct stat opened {};
+    m_regular = ::fstat(m_fd, &opened) == 0 && S_ISREG(opened.st_mode);
+    m_ownsFd = true;
+    return {};
+}
+
+void CsvWriter::openDescriptor(int fd) {
+    abandon();
+    m_fd = fd;
+    m_ownsFd = false;
+    m_written = 0;
+    struct stat info {};
+    m_regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+WriteResult CsvWriter::write(QByteArrayView wholeLines) {
+    qsizetype done = 0;
+    while (done < wholeLines.size()) {
+        const ssize_t n = ::write(m_fd, wholeLines.data() + done, size_t(wholeLines.size() - done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            const int error = n < 0 ? errno : EIO;
+            // Part of a line would read as a record of its own: the file keeps only whole lines.
+            if (m_regular && ::ftruncate(m_fd, off_t(m_written)) != 0) {
+                qCWarning(lcExport) << "cannot cut the file back to its whole lines:"
+                                    << systemErrorText(errno);
+            }
+            if (m_regular) {
+                ::lseek(m_fd, off_t(m_written), SEEK_SET);
+            }
+            return failed(WriteResult::Step::Write, error);
+        }
+        done += n;
+    }
+    m_written += wholeLines.size();
+    return {};
+}
+
+WriteResult CsvWriter::finish() {
+    // A regular file counts as written only once it is on the disk: until then a power cut could lose
+    // it, and with it the reason to keep the recovery copy. Terminals, FIFOs and devices have no disk.
+    if (m_regular && ::fsync(m_fd) != 0) {
+        const int error = errno;
+        abandon();
+        return failed(WriteResult::Step::Finish, error);
+    }
+    if (const int error = closeFile(); error != 0) {
+        abandon();
+        return failed(WriteResult::Step::Finish, error);
+    }
+    if (!m_temporary.isEmpty()) {
+        if (::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData()) !=
+            0) {
+            const int error = errno;
+            abandon();
+            return failed(WriteResult::Step::Finish, error);
+        }
+        m_temporary.clear();
+        // The new name is on the disk only once its folder is.
+        if (const int error = syncFolderOf(m_target); error != 0) {
+            return failed(WriteResult::Step::Finish, error);
+        }
+    }
+    return {};
+}
+
+void CsvWriter::abandon() {
+    closeFile();
+    if (!m_temporary.isEmpty()) {
+        ::unlink(QFile::encodeName(m_temporary).constData());
+        m_temporary.clear();
+    }
+}
+
+int CsvWriter::closeFile() {
+    if (m_fd < 0) {
+        return 0;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (!m_ownsFd) {
+        return 0;
+    }
+    // After EINTR the descriptor is gone all the same; anything else is a late write error.
+    return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
+}
+
+QString systemErrorText(int systemError) {
+    return QString::fromLocal8Bit(std::strerror(systemError));
+}

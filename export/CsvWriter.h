@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// What came of writing lines to a file: nothing went wrong, or the system's error and the step it came at.
+struct WriteResult {
+    enum class Step { None, Open, Write, Finish };
+    int systemError = 0; // errno; 0 when the lines are in the file and on the disk
+    Step step = Step::None;
+
+    bool ok() const { return systemError == 0; }
+};
+
+// Writes a download's lines to a file and asks nothing; the callers decide what to tell. Each write
+// hands whole lines to the system and, when it fails, cuts the file back to the lines before, so a file
+// never ends in part of a line. The lines count as written only once finish() has them on the disk and
+// the file closed without error.
+//
+// In place (the window's Save, as the program always wrote): the file is created or emptied and written.
+// Replacing (the command line): a regular file (or a name not yet taken) is written under a temporary
+// name beside it and renamed over the target in one step, so a failed run never leaves part of a file;
+// a target that is not a regular file (a terminal, a device, a FIFO, standard output) is written in place
+// and never replaced; a folder is refused (EISDIR).
+class CsvWriter {
+public:
+    enum class Placement { InPlace, Replace };
+
+    CsvWriter() = default;
+    ~CsvWriter();
+    CsvWriter(const CsvWriter&) = delete;
+    CsvWriter& operator=(const CsvWriter&) = delete;
+
+    WriteResult open(const QString& path, Placement placement);
+    // Writes to a descriptor the program already has (standard output), which it keeps open.
+    void openDescriptor(int fd);
+    WriteResult write(QByteArrayView wholeLines);
+    WriteResult finish();
+    // Gives up: a temporary file goes, a file written in place keeps its whole lines.
+    void abandon();
+    bool isOpen() const { return m_fd >= 0; }
+    // True when the file is written where it stands (not under a temporary name).
+    bool inPlace() const { return m_temporary.isEmpty(); }
+
+private:
+    int closeFile();
+
+    int m_fd = -1;
+    bool m_ownsFd = true;
+    bool m_regular = false; // a regular file, which fsync brings to the disk
+    qint64 m_written = 0;   // bytes of the whole lines in the file
+    QString m_target;
+    QString m_temporary; // the name written under until finish() renames it over m_target
+};
+
+// The system's words for an error number, e.g. "No space left on device".
+QString systemErrorText(int systemError);
