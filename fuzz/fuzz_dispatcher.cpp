@@ -4,7 +4,7 @@
 
 #include "ComPort.h"
 #include "Link.h"
-#include "QuietOperator.h"
+#include "ScriptedOperator.h"
 #include "Settings.h"
 
 #include <QCoreApplication>
@@ -27,7 +27,7 @@ struct Outcome {
 Outcome run(bool query, const std::string& bytes, std::minstd_rand* splitter) {
     ComPort port;
     Settings settings;
-    QuietOperator op;
+    ScriptedOperator op;
     Link link(port, settings, op);
     link.awaitReply(query ? 1 : 0);
     for (size_t at = 0; at < bytes.size();) {
@@ -41,7 +41,7 @@ Outcome run(bool query, const std::string& bytes, std::minstd_rand* splitter) {
         outcome.lines.push_back(link.lines().line(k).toByteArray().toStdString());
     }
     outcome.rxBuffer = link.RxBuffer().toStdString();
-    outcome.messages = op.told.join(QLatin1Char('|')).toStdString();
+    outcome.messages = op.texts().join(QLatin1Char('|')).toStdString() + std::to_string(op.beeps);
     const LinkDisplay& display = link.display();
     for (int i = 0; i < LinkDisplay::kPanels; ++i) {
         outcome.shown += display.panelText(i).toStdString() + '|';

@@ -9,8 +9,8 @@
 #include "LogChart.h"
 #include "LogViewer.h"
 #include "MainForm.h"
-#include "QuietOperator.h"
 #include "RecordTableModel.h"
+#include "ScriptedOperator.h"
 #include "Settings.h"
 
 #include <QApplication>
@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
     if (!sim.start() || !sim.placeLink(home.filePath(QStringLiteral("korvane/")), 1)) {
         return 1;
     }
-    QuietOperator op;
+    ScriptedOperator op;
     ComPort port;
     Settings settings;
     MainForm window(op, port, settings);

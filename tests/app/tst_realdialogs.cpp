@@ -1,11 +1,15 @@
 // The real dialogs behind the operator seam, on the offscreen platform: what each message box style
-// shows and what its keys and close box answer, the Save dialog with its overwrite question, and that
-// ending the program ends the process. The dialogs are driven from the event loop, as a person would.
+// shows and what its keys and close box answer, the Save dialog with its overwrite question, the port
+// dialog's choice, and that ending the program ends the process. The dialogs are driven from the event
+// loop, as a person would.
 
 #include "ComPort.h"
+#include "ComsBox.h"
+#include "ControllerSim.h"
 #include "DialogOperator.h"
 #include "TestEnvironment.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -20,6 +24,8 @@ Q_DECLARE_METATYPE(Answer)
 namespace {
 
 constexpr char kEndProgramArgument[] = "--end-program";
+const SaveFileRequest kRequest{
+    QStringLiteral("Save Downloaded data"), QStringLiteral("CSV files (*.csv)"), {}};
 
 // Runs act on the next modal dialog of type T that becomes active (other than `except`), once, from the
 // event loop. The dialog is found the way a person finds it: it is the one in front.
@@ -28,34 +34,13 @@ template <class T> void onNextModal(const std::function<void(T*)>& act, QWidget*
     poll->setInterval(10);
     QObject::connect(poll, &QTimer::timeout, qApp, [poll, act, except] {
         auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || dialog == except || !dialog->isVisible()) {
-            return;
+        if (dialog != nullptr && dialog != except && dialog->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+            act(dialog);
         }
-        poll->stop();
-        poll->deleteLater();
-        act(dialog);
     });
     poll->start();
-}
-
-// What a message box showed.
-struct BoxSeen {
-    QString title;
-    QString text;
-    QString informative;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QWidget* parent = nullptr;
-};
-
-BoxSeen look(QMessageBox* box) {
-    BoxSeen seen{box->windowTitle(),    box->text(), box->informativeText(), box->standardButtons(),
-                 QMessageBox::NoButton, box->icon(), box->parentWidget()};
-    if (box->defaultButton() != nullptr) {
-        seen.defaultButton = box->standardButton(box->defaultButton());
-    }
-    return seen;
 }
 
 // The child process: a program with the real dialogs that ends itself before its event loop runs, from
@@ -102,17 +87,13 @@ private slots:
         m_op = std::make_unique<DialogOperator>(m_port);
         m_rescued = false;
         m_rescue.setSingleShot(true);
-        m_rescue.setInterval(10000);
         connect(&m_rescue, &QTimer::timeout, this, [this] {
-            while (QWidget* dialog = QApplication::activeModalWidget()) {
+            while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
                 m_rescued = true;
-                dialog->close();
-                if (auto* modal = qobject_cast<QDialog*>(dialog)) {
-                    modal->reject();
-                }
+                dialog->reject();
             }
         });
-        m_rescue.start();
+        m_rescue.start(10000);
     }
     void cleanup() {
         m_rescue.stop();
@@ -124,129 +105,76 @@ private slots:
 
     void messageBoxStyles_data() {
         QTest::addColumn<int>("style");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("defaultButton");
-        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("seen"); // title, buttons, the default, icon
         QTest::addColumn<QString>("action");
         QTest::addColumn<Answer>("answer");
         struct Style {
             int style;
-            const char* text;
-            const char* title;
-            QMessageBox::StandardButtons buttons;
-            QMessageBox::StandardButton defaultButton;
-            QMessageBox::Icon icon;
+            const char* seen;
             Answer enter;
             Answer escape; // the close box answers the same
         };
-        const Style styles[] = {
-            {64, "Download Complete!", "Message", QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Information,
-             Answer::Ok, Answer::Ok},
-            {21, "Coms Port not available!", "Warning", QMessageBox::Retry | QMessageBox::Cancel,
-             QMessageBox::Retry, QMessageBox::Critical, Answer::Retry, Answer::Cancel},
-            {309, "No Response from Controller.", "Controller not Responding!",
-             QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Cancel, QMessageBox::Warning,
-             Answer::Cancel, Answer::Cancel},
-            {52, "Save Downloaded Logs?", "Warning!!", QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
-             QMessageBox::Warning, Answer::Yes, Answer::No},
-            {48, "Path doesn't exist.\r\n Accessing: /x/y.csv", "File Error", QMessageBox::Ok,
-             QMessageBox::Ok, QMessageBox::Warning, Answer::Ok, Answer::Ok},
-            {53, "That device appears to be unavailable.\r\n Accessing: /x/y.csv", "File Error",
-             QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry, QMessageBox::Warning,
-             Answer::Retry, Answer::Cancel},
-            {16, "Error Writing to File!!", "FILE WRITE ERROR", QMessageBox::Ok, QMessageBox::Ok,
-             QMessageBox::Critical, Answer::Ok, Answer::Ok},
-        };
-        for (const Style& s : styles) {
+        const auto b = [](QMessageBox::StandardButtons buttons) { return QString::number(int(buttons), 16); };
+        const QString ok = b(QMessageBox::Ok);
+        const QString retry = b(QMessageBox::Retry | QMessageBox::Cancel);
+        const QList<std::pair<Style, QString>> styles = {
+            {{64, "Message", Answer::Ok, Answer::Ok}, ok + '|' + ok + "|1"},
+            {{21, "Warning", Answer::Retry, Answer::Cancel}, retry + '|' + b(QMessageBox::Retry) + "|3"},
+            {{309, "Controller not Responding!", Answer::Cancel, Answer::Cancel},
+             retry + '|' + b(QMessageBox::Cancel) + "|2"},
+            {{52, "Warning!!", Answer::Yes, Answer::No},
+             b(QMessageBox::Yes | QMessageBox::No) + '|' + b(QMessageBox::Yes) + "|2"},
+            {{48, "File Error", Answer::Ok, Answer::Ok}, ok + '|' + ok + "|2"},
+            {{53, "File Error", Answer::Retry, Answer::Cancel}, retry + '|' + b(QMessageBox::Retry) + "|2"},
+            {{16, "FILE WRITE ERROR", Answer::Ok, Answer::Ok}, ok + '|' + ok + "|3"}};
+        for (const auto& [s, seen] : styles) {
             for (const char* action : {"Enter", "Escape", "close box"}) {
                 QTest::addRow("%d %s", s.style, action)
-                    << s.style << s.text << s.title << int(s.buttons) << int(s.defaultButton) << int(s.icon)
-                    << action << (qstrcmp(action, "Enter") == 0 ? s.enter : s.escape);
+                    << s.style << QString::fromLatin1(s.seen) + '|' + seen << action
+                    << (qstrcmp(action, "Enter") == 0 ? s.enter : s.escape);
             }
         }
     }
     void messageBoxStyles() {
         QFETCH(int, style);
-        QFETCH(QString, text);
-        QFETCH(QString, title);
-        QFETCH(int, buttons);
-        QFETCH(int, defaultButton);
-        QFETCH(int, icon);
+        QFETCH(QString, seen);
         QFETCH(QString, action);
         QFETCH(Answer, answer);
-        BoxSeen seen;
+        QString shown;
         onNextModal<QMessageBox>([&](QMessageBox* box) {
-            seen = look(box);
-            if (action == u"Enter") {
-                QTest::keyClick(box, Qt::Key_Return);
-            } else if (action == u"Escape") {
-                QTest::keyClick(box, Qt::Key_Escape);
-            } else {
+            shown = QStringLiteral("%1|%2|%3|%4|%5|%6")
+                        .arg(box->windowTitle(), QString::number(int(box->standardButtons()), 16),
+                             QString::number(int(box->standardButton(box->defaultButton())), 16))
+                        .arg(int(box->icon()))
+                        .arg(box->informativeText(),
+                             box->parentWidget() == m_window.get() ? "over the window" : "");
+            if (action == u"close box") {
                 box->close();
+            } else {
+                QTest::keyClick(box, action == u"Enter" ? Qt::Key_Return : Qt::Key_Escape);
             }
         });
         // The reason, where there is one, stands under the message.
-        const QString details = style == 21 ? QStringLiteral("Nothing is connected as COM 5.") : QString();
-        const Answer got = m_op->messageBox(text, style, title, details);
+        const Answer got =
+            m_op->messageBox(QStringLiteral("?"), style, seen.section(u'|', 0, 0), QStringLiteral("why"));
         QCOMPARE(got, answer);
+        QCOMPARE(shown, seen + QStringLiteral("|why|over the window"));
         if (action != u"Enter") { // the scripted operator answers the same for a box it is not told to answer
             QCOMPARE(got, MsgStyle::closeAnswer(style));
         }
-        QCOMPARE(seen.title, title);
-        QCOMPARE(seen.text, text);
-        QCOMPARE(seen.informative, details);
-        QCOMPARE(int(seen.buttons), buttons);
-        QCOMPARE(int(seen.defaultButton), defaultButton);
-        QCOMPARE(int(seen.icon), icon);
-        QCOMPARE(seen.parent, m_window.get());
-    }
-
-    void eachButtonAnswersItself_data() {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<int>("button");
-        QTest::addColumn<Answer>("answer");
-        QTest::newRow("Retry") << 21 << int(QMessageBox::Retry) << Answer::Retry;
-        QTest::newRow("Cancel") << 21 << int(QMessageBox::Cancel) << Answer::Cancel;
-        QTest::newRow("Retry, Cancel the default") << 309 << int(QMessageBox::Retry) << Answer::Retry;
-        QTest::newRow("Yes") << 52 << int(QMessageBox::Yes) << Answer::Yes;
-        QTest::newRow("No") << 52 << int(QMessageBox::No) << Answer::No;
-        QTest::newRow("OK") << 48 << int(QMessageBox::Ok) << Answer::Ok;
-    }
-    void eachButtonAnswersItself() {
-        QFETCH(int, style);
-        QFETCH(int, button);
-        QFETCH(Answer, answer);
-        onNextModal<QMessageBox>([button](QMessageBox* box) {
-            if (QAbstractButton* pressed = box->button(QMessageBox::StandardButton(button))) {
-                QTest::mouseClick(pressed, Qt::LeftButton);
-            }
-        });
-        QCOMPARE(m_op->messageBox(QStringLiteral("?"), style, QStringLiteral("Warning")), answer);
     }
 
     void saveDialogOffersTheRequest() {
-        const QString folder = m_env->path(QStringLiteral("data/"));
+        const QString folder = m_env->path(QStringLiteral("data"));
         QDir().mkpath(folder);
-        struct {
-            QString title;
-            QStringList filters;
-            QString folder;
-            bool saving = false;
-        } seen;
+        QStringList seen;
         onNextModal<QFileDialog>([&](QFileDialog* dialog) {
-            seen = {dialog->windowTitle(), dialog->nameFilters(), dialog->directory().absolutePath(),
-                    dialog->acceptMode() == QFileDialog::AcceptSave};
+            seen << dialog->windowTitle() << dialog->nameFilters() << dialog->directory().absolutePath()
+                 << QString::number(dialog->acceptMode() == QFileDialog::AcceptSave);
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
-        QCOMPARE(m_op->chooseSaveFile(
-                     {QStringLiteral("Save Downloaded data"), QStringLiteral("CSV files (*.csv)"), folder}),
-                 std::nullopt);
-        QCOMPARE(seen.title, QStringLiteral("Save Downloaded data"));
-        QCOMPARE(seen.filters, QStringList{"CSV files (*.csv)"});
-        QCOMPARE(seen.folder, QDir(folder).absolutePath());
-        QVERIFY(seen.saving);
+        QCOMPARE(m_op->chooseSaveFile({kRequest.title, kRequest.filter, folder}), std::nullopt);
+        QCOMPARE(seen, QStringList({"Save Downloaded data", "CSV files (*.csv)", folder, "1"}));
     }
 
     // A name typed without extension is taken as it is; the Cancel button chooses nothing.
@@ -257,11 +185,8 @@ private slots:
     }
     void saveDialogNameOrCancel() {
         QFETCH(QString, typed);
-        const QString folder = m_env->path(QStringLiteral("data/"));
-        QDir().mkpath(folder);
         onNextModal<QFileDialog>([typed](QFileDialog* dialog) {
-            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            QTest::keyClicks(name, typed);
+            QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), typed);
             for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
                 if (typed.isEmpty() ? button->text().remove(u'&') == u"Cancel" : button->isDefault()) {
                     QTest::mouseClick(button, Qt::LeftButton);
@@ -269,17 +194,13 @@ private slots:
                 }
             }
         });
-        const auto chosen = m_op->chooseSaveFile(
-            {QStringLiteral("Save Downloaded data"), QStringLiteral("CSV files (*.csv)"), folder});
-        QCOMPARE(chosen,
-                 typed.isEmpty() ? std::nullopt : std::optional<QString>(QDir(folder).filePath(typed)));
+        QCOMPARE(m_op->chooseSaveFile({kRequest.title, kRequest.filter, m_env->path(QString())}),
+                 typed.isEmpty() ? std::nullopt : std::optional<QString>(m_env->path(typed)));
     }
 
     // Choosing a file that is there asks first; No goes back to the dialog, Yes takes the name.
     void saveDialogAsksBeforeReplacing() {
-        const QString folder = m_env->path(QStringLiteral("data/"));
-        QDir().mkpath(folder);
-        const QString existing = QDir(folder).filePath(QStringLiteral("run1.csv"));
+        const QString existing = m_env->path(QStringLiteral("run1.csv"));
         QFile file(existing);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
@@ -296,18 +217,29 @@ private slots:
                     },
                     dialog);
                 QTest::keyClick(name, Qt::Key_Return); // returns once the question is answered
-                if (button == QMessageBox::No) {
-                    openAfterNo = dialog->isVisible();
-                }
+                openAfterNo = openAfterNo || (button == QMessageBox::No && dialog->isVisible());
             }
         });
-        QCOMPARE(m_op->chooseSaveFile(
-                     {QStringLiteral("Save Downloaded data"), QStringLiteral("CSV files (*.csv)"), folder}),
-                 existing);
+        QCOMPARE(m_op->chooseSaveFile({kRequest.title, kRequest.filter, m_env->path(QString())}), existing);
         QCOMPARE(asked.size(), 2);
-        QVERIFY2(asked.first().contains(u"run1.csv"), qPrintable(asked.first()));
-        QVERIFY(openAfterNo);
+        QVERIFY(asked.first().contains(u"run1.csv") && openAfterNo);
         QCOMPARE(readFileBytes(existing), QByteArray()); // choosing a file writes nothing yet
+    }
+
+    // The port dialog as the operator meets it: OK hands back the port chosen in the list.
+    void portDialogHandsBackTheChoice() {
+        ControllerSim sim;
+        QVERIFY(sim.start() && sim.placeLink(m_env->settingsFolder(), 4));
+        onNextModal<ComsBox>([](ComsBox* box) {
+            QTRY_VERIFY(box->ComsCombo->isVisible());
+            box->ComsCombo->setCurrentIndex(
+                box->ComsCombo->findText(QStringLiteral("COM 4"), Qt::MatchStartsWith));
+            QTest::mouseClick(box->OKButton, Qt::LeftButton);
+        });
+        const auto choice = m_op->choosePort(4);
+        QVERIFY(choice);
+        QCOMPARE(choice->number, 4);
+        QCOMPARE(choice->pinTo, QString());
     }
 
     void endingTheProgramEndsTheProcess_data() {
@@ -321,7 +253,6 @@ private slots:
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(),
                     {QString::fromLatin1(kEndProgramArgument), when});
-        QVERIFY(child.waitForStarted());
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.exitCode(), 0);

@@ -279,63 +279,59 @@ private slots:
         QVERIFY(port.PortOpen());
     }
 
-    void progressOnAPipeIsPlainLines() {
-        ControllerSim sim(SimOptions{.records = 40, .paced = true});
-        startSim(sim);
-        QTemporaryDir out;
-        QProcess process;
-        QCOMPARE(run(process, {"--download", out.filePath(QStringLiteral("log.csv"))}), kDone);
-        const QStringList lines =
-            QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'));
-        static const QRegularExpression plain(
-            QStringLiteral("^rm7-download: \\d+ of (\\d+|\\?) lines, [\\d.]+ (B|KiB|MiB)/s, [-\\d:]+ left$"));
-        QVERIFY2(lines.size() >= 3, qPrintable(lines.join(QLatin1Char('|'))));
-        QCOMPARE(lines.last(), QString());
-        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-            QVERIFY2(plain.match(lines[i]).hasMatch(), qPrintable(lines[i]));
-        }
-        QVERIFY(!lines.join(QString()).contains(QLatin1Char('\r')));
-        QVERIFY(lines[lines.size() - 2].startsWith(QStringLiteral("rm7-download: 48 of 48 lines")));
+    // Progress on a pipe is a plain line a second; on a terminal, one line redrawn in place, back to its
+    // start and cleared after, ending in one line end.
+    void progress_data() {
+        QTest::addColumn<bool>("terminal");
+        QTest::newRow("a pipe") << false;
+        QTest::newRow("a terminal") << true;
     }
-
-    void progressOnATerminalIsOneRedrawnLine() {
+    void progress() {
+        QFETCH(bool, terminal);
         ControllerSim sim(SimOptions{.records = 40, .paced = true});
         startSim(sim);
         int master = -1;
         int slave = -1;
-        QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
-        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-        // Nobody else may open this terminal by its name while the test reads it: a program elsewhere that
-        // retries a vanished pty's old name would write into it (root is exempt from the check).
-        ::ioctl(slave, TIOCEXCL);
         QByteArray seen;
+        std::unique_ptr<QSocketNotifier> notifier;
         const auto drain = [&] {
             char buffer[4096];
             for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) {
                 seen.append(buffer, n);
             }
         };
-        QSocketNotifier notifier(master, QSocketNotifier::Read);
-        connect(&notifier, &QSocketNotifier::activated, this, drain);
-        QTemporaryDir out;
         QProcess process;
-        process.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
-        const int code = run(process, {"--download", out.filePath(QStringLiteral("log.csv"))});
-        ::close(slave);
-        QTRY_VERIFY(seen.endsWith('\n'));
-        drain();
-        ::close(master);
-        QCOMPARE(code, kDone);
-        // Each redraw goes back to the start of the line and clears what is left of it; one line end.
-        const QList<QByteArray> draws = seen.split('\r');
-        QVERIFY2(draws.size() >= 4, seen.constData());
-        QCOMPARE(seen.count('\n'), 1);
+        if (terminal) {
+            QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+            ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+            ::ioctl(slave, TIOCEXCL); // nobody else may open this terminal while the test reads it
+            notifier = std::make_unique<QSocketNotifier>(master, QSocketNotifier::Read);
+            connect(notifier.get(), &QSocketNotifier::activated, this, drain);
+            process.setChildProcessModifier([slave] { ::dup2(slave, STDERR_FILENO); });
+        }
+        QTemporaryDir out;
+        QCOMPARE(run(process, {"--download", out.filePath(QStringLiteral("log.csv"))}), kDone);
+        if (terminal) {
+            ::close(slave);
+            QTRY_VERIFY(seen.endsWith('\n'));
+            drain();
+            ::close(master);
+        } else {
+            seen = process.readAllStandardError();
+        }
+        QCOMPARE(seen.count('\n'), terminal ? 1 : seen.count('\n'));
+        const QList<QByteArray> reports = seen.trimmed().split(terminal ? '\r' : '\n');
+        QVERIFY2(reports.size() >= 3, seen.constData());
+        static const QRegularExpression plain(
+            QStringLiteral("^rm7-download: \\d+ of (\\d+|\\?) lines, [\\d.]+ (B|KiB|MiB)/s, [-\\d:]+ left$"));
         static const QRegularExpression bar(QStringLiteral(
             "^\\d+/(\\d+|\\?) lines \\[[#.]{24}\\] [\\d.]+ (B|KiB|MiB)/s, [-\\d:]+ left\\x1b\\[K$"));
-        for (qsizetype i = 1; i + 1 < draws.size(); ++i) {
-            QVERIFY2(bar.match(QString::fromLatin1(draws[i])).hasMatch(), draws[i].constData());
+        for (const QByteArray& report : reports) {
+            QVERIFY2((terminal ? bar : plain).match(QString::fromLatin1(report)).hasMatch(),
+                     report.constData());
         }
-        QVERIFY(draws[draws.size() - 2].startsWith("48/48 lines [########################]"));
+        QVERIFY(reports.last().startsWith(terminal ? "48/48 lines [########################]"
+                                                   : "rm7-download: 48 of 48 lines"));
     }
 };
 

@@ -106,31 +106,18 @@ private slots:
         }
         QCOMPARE(titles, QStringList({"Date", "Time", "Event", "Value", "Battery"}));
         QCOMPARE(model.headerData(0, Qt::Vertical).toInt(), 1);
-        QCOMPARE(rowTexts(model, 0),
-                 QStringList({"13/11/2026", "08:00:00", "LEVEL", "12.5", "14.2V", "", ""}));
-        QCOMPARE(rowTexts(model, 1),
-                 QStringList({"13/11/2026", "08:15:00", "PUMP ON, manual", "3.0", "14.1V", "", ""}));
-        QCOMPARE(rowTexts(model, 2), QStringList({"13/11/2026", "08:30:00", "say \"hi\"", "", "", "", ""}));
-        QCOMPARE(rowTexts(model, 3),
-                 QStringList({"13/11/2026", "08:45:00", "FLOW", "7.25", "13.9V", "EXTRA", "MORE"}));
-        QCOMPARE(rowTexts(model, 4).first(), QStringLiteral("line noise here"));
-        QCOMPARE(rowTexts(model, 5).first(), QStringLiteral("END OF DOWNLOAD"));
-        QList<bool> isRecord;
+        QStringList rows;
         for (int row = 0; row < model.rowCount(); ++row) {
-            isRecord << model.index(row, 0).data(RecordTableModel::IsRecordRole).toBool();
+            rows << rowTexts(model, row).join(u'|') +
+                        (model.index(row, 0).data(RecordTableModel::IsRecordRole).toBool() ? "" : " (text)");
         }
-        QCOMPARE(isRecord, QList<bool>({true, true, true, true, false, false}));
+        QCOMPARE(rows, QStringList({"13/11/2026|08:00:00|LEVEL|12.5|14.2V||",
+                                    "13/11/2026|08:15:00|PUMP ON, manual|3.0|14.1V||",
+                                    "13/11/2026|08:30:00|say \"hi\"||||",
+                                    "13/11/2026|08:45:00|FLOW|7.25|13.9V|EXTRA|MORE",
+                                    "line noise here|||||| (text)", "END OF DOWNLOAD|||||| (text)"}));
         QCOMPARE(model.nonRecordRows(), QList<int>({4, 5}));
         QCOMPARE(model.index(1, 3).data(RecordTableModel::LineRole).toByteArray(), kDownload[5]);
-    }
-
-    void linesWithoutTitlesAreRowsOfText() {
-        LineStore store;
-        fill(store, {"garbage\r\n", "more, with a comma\r\n"});
-        RecordTableModel model(store);
-        QCOMPARE(model.headerText(), QString());
-        QCOMPARE(model.rowCount(), 2);
-        QVERIFY(!model.index(0, 0).data(RecordTableModel::IsRecordRole).toBool());
     }
 
     void filter_data() {
@@ -219,9 +206,8 @@ private slots:
         QTest::newRow("unit") << QByteArray("14.2V") << 14.2;
         QTest::newRow("unit after a blank") << QByteArray(" 35 %") << 35.0;
         QTest::newRow("negative") << QByteArray("-3.25degC") << -3.25;
-        QTest::newRow("leading zeros") << QByteArray("000042") << 42.0;
-        QTest::newRow("many digits") << QByteArray("1234567890.123456789") << 1234567890.123456789;
-        QTest::newRow("exactly rounded") << QByteArray("0.1") << 0.1;
+        QTest::newRow("many digits, exactly rounded")
+            << QByteArray("1234567890.123456789") << 1234567890.123456789;
         QTest::newRow("text") << QByteArray("PUMP ON") << no;
         QTest::newRow("date") << QByteArray("13/11/2026") << no;
         QTest::newRow("time") << QByteArray("08:00:00") << no;
@@ -231,22 +217,7 @@ private slots:
     void numbers() {
         QFETCH(QByteArray, field);
         QFETCH(double, value);
-        const std::optional<double> read = FieldValue::number(field);
-        if (qIsNaN(value)) {
-            QVERIFY(!read);
-        } else {
-            QVERIFY(read);
-            QCOMPARE(*read, value);
-        }
-    }
-
-    void numbersIgnoreTheLocale() {
-        const QLocale before;
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        const auto read = FieldValue::number("14.2V");
-        QLocale::setDefault(before);
-        QVERIFY(read);
-        QCOMPARE(*read, 14.2);
+        QCOMPARE(FieldValue::number(field).value_or(qQNaN()), value);
     }
 
     void columnKinds() {
@@ -330,21 +301,6 @@ private slots:
         QVERIFY(points.size() <= 2 * ChartData::kBuckets);
         QVERIFY(points.size() >= ChartData::kBuckets);
         QVERIFY(std::any_of(points.begin(), points.end(), [](QPointF p) { return p.y() == 999.0; }));
-    }
-
-    void dateOrderIsRemembered() {
-        QTemporaryDir home;
-        const QByteArray before = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-        QCOMPARE(StoredSettings::dateOrder(), DateOrder::Unknown);
-        StoredSettings::writeDateOrder(DateOrder::MonthFirst);
-        QCOMPARE(StoredSettings::dateOrder(), DateOrder::MonthFirst);
-        StoredSettings::writeDateOrder(DateOrder::DayFirst);
-        QCOMPARE(StoredSettings::dateOrder(), DateOrder::DayFirst);
-        QFile ini(home.filePath(QStringLiteral("korvane/korvane.ini")));
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QVERIFY(ini.readAll().contains("[VIEWER]"));
-        qputenv("XDG_CONFIG_HOME", before);
     }
 };
 
