@@ -134,6 +134,9 @@ private slots:
             << none << "cannot write" << false;
         QTest::newRow("a folder") << 100 << -1 << false << QStringList{"--download", "@"} << kFileError
                                   << none << "cannot write .*: Is a directory" << false;
+        QTest::newRow("a full device")
+            << 100 << -1 << false << QStringList{"--download", "/dev/full"} << kFileError << none
+            << "cannot write /dev/full: No space left on device" << false;
     }
     void outcomes() {
         QFETCH(int, records);
@@ -171,10 +174,8 @@ private slots:
         }
         // A run that made no file leaves nothing behind either.
         QCOMPARE(folderEntries(out.path()).size(), fileMade ? 1 : 0);
-        // Saved lines need no recovery copy.
-        if (exitCode == kDone) {
-            QCOMPARE(m_env->recoveryCopies(), QStringList());
-        }
+        // Lines that reached no file stay in the recovery copy; saved lines need none.
+        QCOMPARE(m_env->recoveryCopies().size(), silentAfter > 0 || arguments.contains("/dev/full") ? 1 : 0);
     }
 
     void portGivenAsDevicePath() {

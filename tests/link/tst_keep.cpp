@@ -135,20 +135,21 @@ private slots:
         QTest::addColumn<bool>("saved");
         QTest::addColumn<bool>("asked");
         for (const bool saved : {false, true}) {
-            const char* how = saved ? "saved" : "unsaved";
-            QTest::addRow("download after an %s one", how) << "download" << saved << !saved;
-            QTest::addRow("exit after an %s one", how) << "exit" << saved << true;
-            QTest::addRow("port cancelled after an %s one", how) << "port" << saved << !saved;
+            const char* how = saved ? "a saved" : "an unsaved";
+            QTest::addRow("download after %s one", how) << "download" << saved << !saved;
+            QTest::addRow("exit after %s one", how) << "exit" << saved << true;
+            QTest::addRow("port cancelled after %s one", how) << "port" << saved << !saved;
         }
         QTest::newRow("second download after a saved one") << "second" << true << true;
+        QTest::newRow("port cancelled on Retry, lines unsaved") << "retry" << false << true;
     }
     void linkAsksBeforeThrowingLinesAway() {
         QFETCH(QString, then);
         QFETCH(bool, saved);
         QFETCH(bool, asked);
         LinkFixture f;
-        QVERIFY(f.startSim({.records = 4}));
-        QVERIFY(f.download());
+        QVERIFY(f.startSim({.records = 4, .hangUpAfterLine = then == u"retry" ? 12 : -1}));
+        QVERIFY(f.download() || then == u"retry");
         if (saved) {
             f.op.saveFiles = {f.env.path(QStringLiteral("saved.csv"))};
             QCOMPARE(f.link.keep().SaveLogs(), SaveResult::Saved);
@@ -161,19 +162,24 @@ private slots:
         if (then == u"exit") {
             f.link.confirmExit();
         } else {
-            if (then == u"port") {
+            if (then == u"port" || then == u"retry") { // the cable was pulled, the device is gone
                 QFile::remove(f.env.settingsFolder() + QStringLiteral("ports/com1"));
                 f.env.placeMissingDevice(1);
                 f.op.answers.prepend(Answer::Cancel);
             }
-            if (then == u"port") {
+            if (then == u"retry") { // the watchdog's Retry finds no port
+                f.op.answers.prepend(Answer::Retry);
+                f.link.ResponseTimer_Timer();
+                f.link.ResponseTimer_Timer();
+            } else if (then == u"port") {
                 f.link.startDownload(DownloadEntry::Button);
             } else {
                 QVERIFY(f.download());
             }
         }
         QCOMPARE(f.op.texts().contains(kSaveQuestion), asked);
-        QCOMPARE(f.link.LineCount(), then == u"port" ? (asked ? 0 : 12) : (then == u"exit" ? 0 : 12));
+        QCOMPARE(f.op.programEnds, then == u"port" || then == u"retry" ? 1 : 0);
+        QCOMPARE(f.link.LineCount(), asked && then != u"download" && then != u"second" ? 0 : 12);
     }
 
     // The lines stored when writing starts are written: here Exit during a download, Yes, and the Save

@@ -306,6 +306,17 @@ private slots:
         QCOMPARE(f.link.display().panelText(1), QStringLiteral("Site A")); // kept until new lines come
     }
 
+    // A controller still talking from an earlier request has left bytes in the port: they are not taken
+    // for the reply to the new command.
+    void staleInputIsNotTakenForTheReply() {
+        LinkFixture f;
+        QVERIFY(f.startSim({.records = 5}));
+        f.sim->sendNow("01/11/2026,07:59:00,1,LEVEL,3.3,m,12.1V,OK,000099\r\nEND OF DOWN");
+        QTest::qWait(50);
+        QVERIFY(f.download());
+        QCOMPARE(f.stored(), SimReply::downloadLines(5).join());
+    }
+
     void logCount_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("shown");
