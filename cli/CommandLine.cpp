@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "ExitCode.h"
+#include "PortNumbers.h"
 #include "UnattendedRun.h"
 
 #include <QCommandLineParser>
@@ -11,8 +12,8 @@
 namespace {
 
 // Every spelling the parser accepts for the program's own options.
-constexpr std::string_view kOwnOptions[] = {"-h",         "--help",  "--help-all", "-v",     "--version",
-                                            "--download", "--count", "--port",     "--quiet"};
+constexpr std::string_view kOwnOptions[] = {"-h",         "--help",  "--help-all", "-v",      "--version",
+                                            "--download", "--count", "--port",     "--quiet", "--list-ports"};
 
 bool isOwnOption(std::string_view argument) {
     const std::size_t equals = argument.find('=');
@@ -90,7 +91,8 @@ int run(QCoreApplication& app) {
                                                  "korvane.ini."),
                                   QStringLiteral("n|device"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Print no progress."));
-    parser.addOptions({download, count, port, quiet});
+    const QCommandLineOption listPorts = PortNumbers::option();
+    parser.addOptions({download, count, port, quiet, listPorts});
 
     if (!parser.parse(app.arguments())) {
         return usageError(parser.errorText());
@@ -103,6 +105,9 @@ int run(QCoreApplication& app) {
     }
     if (parser.isSet(QStringLiteral("version"))) {
         parser.showVersion();
+    }
+    if (parser.isSet(listPorts)) {
+        return PortNumbers::print();
     }
     if (!parser.positionalArguments().isEmpty()) {
         return usageError(

@@ -1,0 +1,27 @@
+# fish completion for rm7-download, installed into fish's vendor_completions.d.
+
+# The COM numbers that have a device, as the program itself finds them (its settings-folder links and
+# fixed table), then the USB serial devices; a path when the word begins as one.
+function __rm7_download_ports
+    set -l token (commandline -ct)
+    if string match -qr '^[/.~]' -- $token
+        __fish_complete_path $token
+        return
+    end
+    set -l program (commandline -opc)[1]
+    command -q $program; or set program rm7-download
+    command $program --list-ports 2>/dev/null | string replace -r '$' '\tCOM number'
+    for device in /dev/ttyUSB* /dev/ttyACM* /dev/serial/by-id/*
+        printf '%s\tserial device\n' $device
+    end
+end
+
+# rm7-download's options; a new option is one more line here. It takes no other arguments.
+complete -c rm7-download -f
+complete -c rm7-download -s h -l help -d 'Print the options and exit'
+complete -c rm7-download -l help-all -d 'Print the options, the toolkit\'s too, and exit'
+complete -c rm7-download -s v -l version -d 'Print the version and exit'
+complete -c rm7-download -l download -r -F -d 'Download the log into a file (- for standard output)'
+complete -c rm7-download -l count -d 'Print how many logs the controller holds'
+complete -c rm7-download -l port -x -k -a '(__rm7_download_ports)' -d 'COM number or device path'
+complete -c rm7-download -l quiet -d 'Print no progress'
