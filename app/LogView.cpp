@@ -66,11 +66,24 @@ void LogView::show(const LineStore& store, const LinkDisplay::LogBox& box) {
 }
 
 void LogView::layOut(qsizetype from) {
+    if (!m_font.isValid()) {
+        m_font = QRawFont::fromFont(font());
+    }
     m_laidOut.resize(from);
     for (qsizetype row = from; row < m_texts.size(); ++row) {
-        QStaticText text(m_texts.at(row));
-        text.setTextFormat(Qt::PlainText);
-        m_laidOut << text;
+        const QList<quint32> glyphs = m_font.glyphIndexesForString(m_texts.at(row));
+        QList<QPointF> positions = m_font.advancesForGlyphIndexes(glyphs);
+        qreal x = 0;
+        for (QPointF& position : positions) {
+            const qreal advance = position.x();
+            position = {x, 0};
+            x += advance;
+        }
+        QGlyphRun run;
+        run.setRawFont(m_font);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        m_laidOut << run;
     }
 }
 
@@ -111,14 +124,16 @@ void LogView::paintEvent(QPaintEvent* event) {
     const qsizetype first = std::max(0, (event->rect().top() - area.top()) / step);
     const qsizetype last =
         std::min<qsizetype>(m_laidOut.size() - 1, (event->rect().bottom() - area.top()) / step);
+    const int ascent = fontMetrics().ascent();
     for (qsizetype row = first; row <= last; ++row) {
-        painter.drawStaticText(area.left(), area.top() + int(row) * step, m_laidOut.at(row));
+        painter.drawGlyphRun(QPointF(area.left(), area.top() + int(row) * step + ascent), m_laidOut.at(row));
     }
 }
 
 void LogView::changeEvent(QEvent* event) {
     QFrame::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        m_font = QRawFont::fromFont(font());
         layOut(0); // the lines laid out again in the new font
         update();
     }

@@ -3,15 +3,18 @@
 #include "LinkDisplay.h"
 
 #include <QFrame>
+#include <QGlyphRun>
 #include <QList>
-#include <QStaticText>
+#include <QRawFont>
 #include <QStringList>
 
 class LineStore;
 
 // The log box: a read-only text box of a few dozen lines, without scroll bars or wrapping, showing the
 // lines the link's display names. A download moves them up a line at a time: the box then scrolls the
-// pixels it has and lays out and paints just the new line, reading only that line from the store.
+// pixels it has and paints just the new line, reading only that line from the store. A line is set as
+// the font's glyphs one after another, without the shaping a word processor needs: the controller sends
+// plain Latin-1 text, and at 9600 baud this is the program's main work.
 class LogView : public QFrame {
     Q_OBJECT
 
@@ -33,5 +36,6 @@ private:
 
     LinkDisplay::LogBox m_box;
     QStringList m_texts;
-    QList<QStaticText> m_laidOut;
+    QList<QGlyphRun> m_laidOut;
+    QRawFont m_font;
 };
