@@ -3,19 +3,26 @@
 #include "StoredSettings.h"
 #include "TextNumber.h"
 
-void LoadSettings(Settings& settings) {
-    settings.PortDefaulted = 0;
+std::optional<int> storedPortNumber() {
     const QString stored = StoredSettings::comport();
     const double value = leadingNumber(stored);
     const double rounded = roundHalfEven(value);
     // The number must reach 1 before rounding (0.9 is no port) and stay within 32 after it (32.4 is
     // port 32, 32.6 would be 33).
     if (!stored.isEmpty() && value >= 1 && rounded <= 32) {
-        settings.PortNumber = int(rounded);
+        return int(rounded);
+    }
+    if (!stored.isEmpty()) {
+        qCWarning(lcSettings) << "Comport" << stored << "is no port from 1 to 32";
+    }
+    return std::nullopt;
+}
+
+void LoadSettings(Settings& settings) {
+    settings.PortDefaulted = 0;
+    if (const auto stored = storedPortNumber()) {
+        settings.PortNumber = *stored;
     } else {
-        if (!stored.isEmpty()) {
-            qCWarning(lcSettings) << "Comport" << stored << "is no port from 1 to 32; using port 1";
-        }
         settings.PortDefaulted = 1;
         StoredSettings::writeDefaultComport();
         settings.PortNumber = 1;

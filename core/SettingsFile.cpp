@@ -1,5 +1,6 @@
 #include "SettingsFile.h"
 
+#include "BaseFolders.h"
 #include "IniText.h"
 #include "Logging.h"
 
@@ -51,11 +52,7 @@ QString SettingsFolder() {
 #ifdef Q_OS_WIN
     QString folder = QString::fromLocal8Bit(qgetenv("WINDIR"));
 #else
-    QString folder = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
-    if (folder.isEmpty()) {
-        folder = QDir::homePath() + QStringLiteral("/.config");
-    }
-    folder += QStringLiteral("/korvane");
+    QString folder = BaseFolders::configHome() + QStringLiteral("/korvane");
 #endif
     if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\'))) {
         folder += QLatin1Char('/');

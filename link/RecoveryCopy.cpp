@@ -1,5 +1,6 @@
 #include "RecoveryCopy.h"
 
+#include "BaseFolders.h"
 #include "LineStore.h"
 #include "Logging.h"
 
@@ -14,11 +15,7 @@
 namespace {
 
 QString stateFolder() {
-    QString folder = QString::fromLocal8Bit(qgetenv("XDG_STATE_HOME"));
-    if (folder.isEmpty()) {
-        folder = QDir::homePath() + QStringLiteral("/.local/state");
-    }
-    return folder + QStringLiteral("/korvane/");
+    return BaseFolders::stateHome() + QStringLiteral("/korvane/");
 }
 
 } // namespace
