@@ -1,7 +1,7 @@
 # Installs the Debian packages that building, running and testing need, when any is missing.
 # Sourced by ./run and ./test; rm7_extra names further packages the caller needs.
 # The second line is what the package check (tools/check-package.sh) uses.
-rm7_packages=(cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev locales
+rm7_packages=(cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev locales libqt6sql6-sqlite libqt6sql6-psql postgresql
   lintian desktop-file-utils appstream dpkg-dev fakeroot file man-db ${rm7_extra[@]+"${rm7_extra[@]}"})
 rm7_missing=()
 for pkg in "${rm7_packages[@]}"; do
