@@ -182,8 +182,14 @@ Opened openServer(const QString& connectionName, const ServerAddress& address) {
     }
     bool damaged = false;
     QString damage;
+    // Bytes come back as they are where they are printable, instead of two hex digits each: a history of
+    // text lines crosses the wire at half the size.
+    const auto settle = [](SqlSession& session) {
+        QSqlQuery query(session.db());
+        return session.run(query, QStringLiteral("SET bytea_output = 'escape'"));
+    };
     return inspected(std::make_unique<SqlSession>(connectionName, address.display()), damaged, damage,
-                     [](SqlSession&) { return true; });
+                     settle);
 }
 
 } // namespace ArchiveOpener

@@ -25,8 +25,8 @@ const char* const kTables[] = {
     // A controller's history: a line held n times by the download that holds it most is here n times,
     // as occurrences 1 to n. The unique constraint decides, whichever program adds it first.
     "CREATE TABLE IF NOT EXISTS rm7_record (id {id}, controller_id {int} NOT NULL,"
-    " line_hash {blob} NOT NULL, occurrence {int} NOT NULL, key_dmy {int} NOT NULL,"
-    " key_mdy {int} NOT NULL, line {blob} NOT NULL, UNIQUE (controller_id, line_hash, occurrence))",
+    " line_key {blob} NOT NULL, occurrence {int} NOT NULL, key_dmy {int} NOT NULL,"
+    " key_mdy {int} NOT NULL, line {blob} NOT NULL, UNIQUE (controller_id, line_key, occurrence))",
     "CREATE INDEX IF NOT EXISTS rm7_record_dmy ON rm7_record (controller_id, key_dmy, id)",
     "CREATE INDEX IF NOT EXISTS rm7_record_mdy ON rm7_record (controller_id, key_mdy, id)",
     // Downloads waiting for a team archive that could not be reached (in the file on this PC).

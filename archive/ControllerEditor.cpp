@@ -43,8 +43,8 @@ ArchiveResult<bool> join(SqlSession& session, qint64 keepId, qint64 otherId) {
     const QVariantList ids = {keepId, otherId};
     const char* const kSteps[] = {
         "UPDATE rm7_identity SET controller_id = ? WHERE controller_id = ?",
-        "INSERT INTO rm7_record (controller_id, line_hash, occurrence, key_dmy, key_mdy, line)"
-        " SELECT ?, line_hash, occurrence, key_dmy, key_mdy, line FROM rm7_record WHERE controller_id = ?"
+        "INSERT INTO rm7_record (controller_id, line_key, occurrence, key_dmy, key_mdy, line)"
+        " SELECT ?, line_key, occurrence, key_dmy, key_mdy, line FROM rm7_record WHERE controller_id = ?"
         " ORDER BY id ON CONFLICT DO NOTHING",
         "UPDATE rm7_download SET controller_id = ? WHERE controller_id = ?",
     };

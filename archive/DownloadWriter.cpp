@@ -11,24 +11,72 @@ namespace DownloadWriter {
 namespace {
 
 // Records go in many to a statement: one statement per record would take a round trip each to a server.
-constexpr int kRowsPerInsert = 500;
-constexpr int kRecordColumns = 6;
-
-QString utcText(const QDateTime& when) {
-    return when.isValid() ? when.toUTC().toString(Qt::ISODateWithMs) : QString(QLatin1String(""));
-}
+// A server takes a batch as one array per column; Qt's SQLite driver looks up each bound value's name in
+// a list as long as the statement's values, so a statement there stays short.
+constexpr int kServerRowsPerInsert = 5000;
+constexpr int kFileRowsPerInsert = 40;
 
 int orderCode(DateOrder order) {
     return order == DateOrder::DayFirst ? 1 : order == DateOrder::MonthFirst ? 2 : 0;
 }
 
-QString recordInsert(int rows) {
-    QString sql = QStringLiteral(
-        "INSERT INTO rm7_record (controller_id, line_hash, occurrence, key_dmy, key_mdy, line) VALUES ");
-    for (int i = 0; i < rows; ++i) {
-        sql += i == 0 ? QStringLiteral("(?,?,?,?,?,?)") : QStringLiteral(",(?,?,?,?,?,?)");
+QString recordInsert(bool postgres, qsizetype rows) {
+    const QString insert = QStringLiteral(
+        "INSERT INTO rm7_record (controller_id, line_key, occurrence, key_dmy, key_mdy, line) ");
+    if (postgres) {
+        return insert +
+               QStringLiteral("SELECT ?, k, o, d, m, l FROM unnest(?::bytea[], ?::bigint[], ?::bigint[],"
+                              " ?::bigint[], ?::bytea[]) AS t (k, o, d, m, l) ON CONFLICT DO NOTHING");
     }
-    return sql + QStringLiteral(" ON CONFLICT DO NOTHING");
+    QString values = QStringLiteral("VALUES (?,?,?,?,?,?)");
+    for (qsizetype i = 1; i < rows; ++i) {
+        values += QStringLiteral(",(?,?,?,?,?,?)");
+    }
+    return insert + values + QStringLiteral(" ON CONFLICT DO NOTHING");
+}
+
+// PostgreSQL's text for an array of bytes or of numbers.
+template <typename Item> QString arrayText(qsizetype from, qsizetype rows, Item item) {
+    QByteArray text = "{";
+    for (qsizetype i = from; i < from + rows; ++i) {
+        text += i == from ? "" : ",";
+        item(text, size_t(i));
+    }
+    return QString::fromLatin1(text + '}');
+}
+
+QVariantList recordValues(bool postgres, const PreparedDownload& download, qint64 controller, qsizetype from,
+                          qsizetype rows) {
+    // In a quoted array element a backslash escapes the next character: "\\x..." is bytea's hex form.
+    const auto bytes = [](QByteArray& text, QByteArrayView value) {
+        text += R"("\\x)" + value.toByteArray().toHex() + '"';
+    };
+    if (postgres) {
+        return {controller,
+                arrayText(from, rows, [&](QByteArray& text, size_t i) { bytes(text, download.lineKeys[i]); }),
+                arrayText(
+                    from, rows,
+                    [&](QByteArray& text, size_t i) { text += QByteArray::number(download.occurrences[i]); }),
+                arrayText(from, rows,
+                          [&](QByteArray& text, size_t i) {
+                              text += QByteArray::number(download.keys.dayFirst[i]);
+                          }),
+                arrayText(from, rows,
+                          [&](QByteArray& text, size_t i) {
+                              text += QByteArray::number(download.keys.monthFirst[i]);
+                          }),
+                arrayText(from, rows, [&](QByteArray& text, size_t i) {
+                    bytes(text, download.parts.records.at(qsizetype(i)));
+                })};
+    }
+    QVariantList values;
+    values.reserve(rows * 6);
+    for (qsizetype i = from; i < from + rows; ++i) {
+        const auto k = size_t(i);
+        values << controller << download.lineKeys[k] << download.occurrences[k] << download.keys.dayFirst[k]
+               << download.keys.monthFirst[k] << download.parts.records.at(i).toByteArray();
+    }
+    return values;
 }
 
 // The controller of this identity, made with its default name when it is new. Two programs meeting a new
@@ -80,9 +128,9 @@ std::optional<qint64> insertDownload(SqlSession& session, const PreparedDownload
                        " device, how_ended, line_count, record_count, date_order, head, raw_size, raw)"
                        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
                        " ON CONFLICT (raw_hash) DO NOTHING RETURNING id"),
-        {controller, download.rawHash, utcText(facts.started), utcText(facts.ended), facts.host,
-         facts.comNumber, facts.device, downloadEndText(facts.end), download.parts.lineCount,
-         qint64(download.parts.records.size()), orderCode(download.keys.evidence),
+        {controller, download.rawHash, storedTime(facts.started), storedTime(facts.ended),
+         storedText(facts.host), facts.comNumber, storedText(facts.device), downloadEndText(facts.end),
+         download.parts.lineCount, qint64(download.parts.records.size()), orderCode(download.keys.evidence),
          download.parts.head.toByteArray(), qint64(download.bytes.size()), download.compressed});
     if (!ran) {
         return std::nullopt;
@@ -93,27 +141,21 @@ std::optional<qint64> insertDownload(SqlSession& session, const PreparedDownload
 std::optional<qint64> insertRecords(SqlSession& session, const PreparedDownload& download,
                                     qint64 controller) {
     const auto total = qsizetype(download.parts.records.size());
+    const bool postgres = session.isPostgres();
+    const qsizetype rowsPerInsert = postgres ? kServerRowsPerInsert : kFileRowsPerInsert;
     QSqlQuery full(session.db());
     QSqlQuery rest(session.db());
-    if (total >= kRowsPerInsert && !full.prepare(recordInsert(kRowsPerInsert))) {
+    if (total >= rowsPerInsert && !full.prepare(recordInsert(postgres, rowsPerInsert))) {
         session.fail(sqlReason(full.lastError()));
         return std::nullopt;
     }
     qint64 added = 0;
-    QVariantList values;
-    values.reserve(qsizetype(kRowsPerInsert) * kRecordColumns);
-    for (qsizetype from = 0; from < total; from += kRowsPerInsert) {
-        const qsizetype rows = std::min<qsizetype>(kRowsPerInsert, total - from);
-        values.clear();
-        for (qsizetype i = from; i < from + rows; ++i) {
-            const auto k = size_t(i);
-            values << controller << download.recordHashes[k] << download.occurrences[k]
-                   << download.keys.dayFirst[k] << download.keys.monthFirst[k]
-                   << download.parts.records.at(i).toByteArray();
-        }
-        QSqlQuery& query = rows == kRowsPerInsert ? full : rest;
-        const bool ran = rows == kRowsPerInsert ? session.runPrepared(query, values)
-                                                : session.run(query, recordInsert(int(rows)), values);
+    for (qsizetype from = 0; from < total; from += rowsPerInsert) {
+        const qsizetype rows = std::min(rowsPerInsert, total - from);
+        const QVariantList values = recordValues(postgres, download, controller, from, rows);
+        QSqlQuery& query = rows == rowsPerInsert ? full : rest;
+        const bool ran = rows == rowsPerInsert ? session.runPrepared(query, values)
+                                               : session.run(query, recordInsert(postgres, rows), values);
         if (!ran) {
             return std::nullopt;
         }

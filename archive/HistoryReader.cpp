@@ -43,10 +43,11 @@ bool forEachRecord(SqlSession& session, qint64 controllerId, DateOrder order, qi
         }
         int rows = 0;
         while (query.next()) {
-            ++rows;
-            lastKey = query.value(0).toLongLong();
-            lastId = query.value(1).toLongLong();
             take(query.value(2).toByteArray());
+            if (++rows == kPageRows) { // only a full page's last record tells where the next one starts
+                lastKey = query.value(0).toLongLong();
+                lastId = query.value(1).toLongLong();
+            }
         }
         if (rows < kPageRows) {
             return true;
@@ -102,7 +103,15 @@ ArchiveResult<HistoryLines> history(SqlSession& session, qint64 controllerId, Da
     }
     lines.titleLine = lines.count();
     const DateOrder settled = settledOrder(session, controllerId, order);
-    if (!forEachRecord(session, controllerId, settled, 0, std::numeric_limits<qint64>::max(), append)) {
+    const bool read = session.transaction(
+        [&] {
+            lines.ends.resize(size_t(lines.titleLine)); // what a try that had to start again read goes
+            lines.bytes.truncate(lines.ends.back());
+            return forEachRecord(session, controllerId, settled, 0, std::numeric_limits<qint64>::max(),
+                                 append);
+        },
+        SqlSession::Access::Read);
+    if (!read) {
         return ArchiveResult<HistoryLines>::failure(session.error());
     }
     lines.bytes.squeeze();
@@ -120,11 +129,19 @@ ArchiveResult<QByteArray> exportRecords(SqlSession& session, const ExportRequest
     QByteArray records;
     qint64 count = 0;
     const DateOrder settled = settledOrder(session, request.controllerId, request.order);
-    if (!forEachRecord(session, request.controllerId, settled, fromKey, toKey, [&](QByteArrayView line) {
-            records += line;
-            records += kLineEnd;
-            ++count;
-        })) {
+    const bool read = session.transaction(
+        [&] {
+            records.clear();
+            count = 0;
+            return forEachRecord(session, request.controllerId, settled, fromKey, toKey,
+                                 [&](QByteArrayView line) {
+                                     records += line;
+                                     records += kLineEnd;
+                                     ++count;
+                                 });
+        },
+        SqlSession::Access::Read);
+    if (!read) {
         return ArchiveResult<QByteArray>::failure(session.error());
     }
     if (request.plain) {

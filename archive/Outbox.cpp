@@ -13,9 +13,8 @@ bool put(SqlSession& session, const PreparedDownload& download) {
             QStringLiteral("INSERT INTO rm7_outbox (raw_hash, started, ended, host, com_number,"
                            " device, how_ended, raw) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"
                            " ON CONFLICT (raw_hash) DO NOTHING"),
-            {download.rawHash, facts.started.toUTC().toString(Qt::ISODateWithMs),
-             facts.ended.toUTC().toString(Qt::ISODateWithMs), facts.host, facts.comNumber, facts.device,
-             downloadEndText(facts.end), download.compressed});
+            {download.rawHash, storedTime(facts.started), storedTime(facts.ended), storedText(facts.host),
+             facts.comNumber, storedText(facts.device), downloadEndText(facts.end), download.compressed});
     });
 }
 

@@ -5,6 +5,7 @@
 
 namespace {
 
+constexpr qsizetype kLineStartBytes = 20;
 constexpr qsizetype kLineHashBytes = 16;
 
 } // namespace
@@ -13,8 +14,9 @@ QByteArray downloadHash(QByteArrayView bytes) {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
-QByteArray lineHash(QByteArrayView line) {
-    return QCryptographicHash::hash(line, QCryptographicHash::Sha256).first(kLineHashBytes);
+QByteArray lineKey(QByteArrayView line) {
+    return line.first(std::min(line.size(), kLineStartBytes)).toByteArray() +
+           QCryptographicHash::hash(line, QCryptographicHash::Sha256).first(kLineHashBytes);
 }
 
 PreparedDownload PreparedDownload::of(const QByteArray& bytes, const DownloadFacts& facts) {
@@ -30,14 +32,14 @@ PreparedDownload PreparedDownload::of(const QByteArray& bytes, const DownloadFac
     download.rawHash = downloadHash(bytes);
     download.compressed = qCompress(bytes);
     const auto count = size_t(download.parts.records.size());
-    download.recordHashes.reserve(count);
+    download.lineKeys.reserve(count);
     download.occurrences.reserve(count);
     QHash<QByteArray, int> seen;
     seen.reserve(qsizetype(count));
     for (const QByteArrayView record : download.parts.records) {
-        QByteArray hash = lineHash(record);
-        download.occurrences.push_back(++seen[hash]);
-        download.recordHashes.push_back(std::move(hash));
+        QByteArray key = lineKey(record);
+        download.occurrences.push_back(++seen[key]);
+        download.lineKeys.push_back(std::move(key));
     }
     return download;
 }

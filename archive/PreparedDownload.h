@@ -18,7 +18,7 @@ struct PreparedDownload {
     QByteArray identity;
     QByteArray rawHash;
     QByteArray compressed;
-    std::vector<QByteArray> recordHashes;
+    std::vector<QByteArray> lineKeys; // lineKey() of each record
     // For each record, which time this line comes in its download (1 for the first): a line held twice
     // is stored as occurrences 1 and 2.
     std::vector<int> occurrences;
@@ -30,6 +30,9 @@ struct PreparedDownload {
     static QByteArray uncompressed(const QByteArray& compressed, const QByteArray& rawHash, QString& error);
 };
 
-// The hash that names a line or a download: SHA-256, cut to 16 bytes for a record line.
+// What names a download: the SHA-256 of its bytes.
 QByteArray downloadHash(QByteArrayView bytes);
-QByteArray lineHash(QByteArrayView line);
+// What names a record line: its first 20 bytes and 16 bytes of the SHA-256 of the whole line. Starting
+// with the line's own start (its date and time) keeps a download's records side by side in the index, so
+// adding one touches a few of its pages instead of nearly all of them.
+QByteArray lineKey(QByteArrayView line);

@@ -30,6 +30,14 @@ QString sqlReason(const QSqlError& error) {
     return text.isEmpty() ? QStringLiteral("unknown database error") : text;
 }
 
+QString storedText(const QString& text) {
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+QString storedTime(const QDateTime& when) {
+    return storedText(when.isValid() ? when.toUTC().toString(Qt::ISODateWithMs) : QString());
+}
+
 SqlSession::SqlSession(const QString& connectionName, QString where)
     : m_name(connectionName), m_db(QSqlDatabase::database(connectionName, false)), m_where(std::move(where)),
       m_postgres(m_db.driverName() == QLatin1String("QPSQL")) {}
@@ -95,10 +103,14 @@ bool SqlSession::plain(const QString& statement) {
     return true;
 }
 
-bool SqlSession::transaction(const std::function<bool()>& work) {
+bool SqlSession::transaction(const std::function<bool()>& work, Access access) {
     // SQLite takes the write lock at the start, so two writers wait for each other instead of failing
     // half-way when both want to write.
-    const QString begin = m_postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE");
+    QString begin = m_postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE");
+    if (access == Access::Read) {
+        begin = m_postgres ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                           : QStringLiteral("BEGIN");
+    }
     for (int attempt = 1;; ++attempt) {
         m_error.clear();
         m_retry = false;

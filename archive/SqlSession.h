@@ -32,8 +32,10 @@ public:
     // returns no row.
     std::optional<QVariant> value(const QString& sql, const QVariantList& values = {});
     // Runs `work` in one transaction and commits it. When `work` returns false everything it did is
-    // rolled back; when the database asked for a retry (busy, deadlock) it runs again, a few times.
-    bool transaction(const std::function<bool()>& work);
+    // rolled back; when the database asked for a retry (busy, deadlock) it runs again, a few times. A
+    // reading sees the database as it was at its start, while others go on writing.
+    enum class Access { Write, Read };
+    bool transaction(const std::function<bool()>& work, Access access = Access::Write);
 
     const QString& error() const { return m_error; }
     void fail(const QString& reason) {
@@ -58,3 +60,7 @@ private:
 
 // The reason in a driver's error, its own words first.
 QString sqlReason(const QSqlError& error);
+// Text as a column that holds no NULL stores it: a null QString would bind as NULL.
+QString storedText(const QString& text);
+// A time as stored: UTC in ISO 8601 with milliseconds, which sorts as text; "" for none.
+QString storedTime(const QDateTime& when);
