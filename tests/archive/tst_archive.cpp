@@ -5,6 +5,7 @@
 
 #include "Archive.h"
 #include "ArchiveLocation.h"
+#include "ArchiveService.h"
 #include "ChildReport.h"
 #include "PostgresServer.h"
 #include "SampleDownload.h"
@@ -174,7 +175,8 @@ private slots:
         }
         qint64 controller = 0;
         for (qsizetype i = 0; i < downloads.size(); ++i) {
-            const AddResult result = archive.add(sampleDownload(records(downloads.at(i))), facts());
+            // Nothing known about where it came from: stored as unknown.
+            const AddResult result = archive.add(sampleDownload(records(downloads.at(i))), DownloadFacts());
             QCOMPARE(result.outcome, added.at(i) < 0 ? AddOutcome::AlreadyThere : AddOutcome::Added);
             QCOMPARE(result.recordsAdded, qMax(0, added.at(i)));
             controller = result.controllerId;
@@ -345,6 +347,27 @@ private slots:
         QVERIFY(!archive.joinControllers(old, updated).ok());
     }
 
+    // The window's side: answers come as signals, in the order asked, from the service's own thread.
+    void serviceAnswersInOrder() {
+        if (!freshArchive()) {
+            return;
+        }
+        ArchiveService service;
+        QSignalSpy added(&service, &ArchiveService::added);
+        QSignalSpy listed(&service, &ArchiveService::controllersListed);
+        QSignalSpy states(&service, &ArchiveService::stateChanged);
+        const quint64 add = service.add(sampleDownload(0, 20), facts());
+        const quint64 list = service.listControllers(DateOrder::DayFirst);
+        QVERIFY(listed.wait(60000));
+        QCOMPARE(added.size(), 1);
+        QCOMPARE(added.first().at(0).toULongLong(), add);
+        QCOMPARE(added.first().at(1).value<AddResult>().recordsAdded, 20);
+        QCOMPARE(listed.first().at(0).toULongLong(), list);
+        QCOMPARE(listed.first().at(1).value<ArchiveResult<QList<ControllerSummary>>>().value.first().records,
+                 20);
+        QCOMPARE(states.first().at(0).value<ArchiveState>().mode, ArchiveState::Mode::Ready);
+    }
+
     void twoProgramsAtOnce() {
         if (!freshArchive()) {
             return;
@@ -376,7 +399,7 @@ private slots:
             child.waitForReadyRead(1000);
             said += child.readAllStandardError();
         }
-        ::kill(pid_t(child.processId()), SIGKILL);
+        child.kill(); // SIGKILL, as a power cut or the task manager would
         QVERIFY(child.waitForFinished());
         QVERIFY2(said.contains("stored"), said.constData());
         QCOMPARE(tally(archive), before);

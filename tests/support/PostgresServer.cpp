@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
+#include <QThread>
 #include <QVersionNumber>
+#include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -35,17 +37,24 @@ QString PostgresServer::binFolder() {
     return best;
 }
 
-bool PostgresServer::run(const QString& program, const QStringList& arguments) {
-    QProcess process;
+void PostgresServer::prepare(QProcess& process, const QString& program, const QStringList& arguments) const {
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setWorkingDirectory(m_folder);
-    if (::geteuid() == 0) {
-        process.start(QStringLiteral("runuser"), QStringList{QStringLiteral("-u"), QStringLiteral("nobody"),
-                                                             QStringLiteral("--"), m_bin + '/' + program} +
-                                                     arguments);
-    } else {
-        process.start(m_bin + '/' + program, arguments);
-    }
+    process.setProgram(m_bin + '/' + program);
+    process.setArguments(arguments);
+    // In the child before it becomes the program: nobody instead of root, and an end with its parent.
+    process.setChildProcessModifier([] {
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(126);
+        }
+        ::prctl(PR_SET_PDEATHSIG, SIGQUIT);
+    });
+}
+
+bool PostgresServer::run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    prepare(process, program, arguments);
+    process.start();
     if (!process.waitForFinished(kWaitMilliseconds) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
         m_error = program + QStringLiteral(" failed: ") + process.errorString() + '\n' +
@@ -55,7 +64,7 @@ bool PostgresServer::run(const QString& program, const QStringList& arguments) {
     return true;
 }
 
-bool PostgresServer::start() {
+bool PostgresServer::start(bool durable) {
     if (m_bin.isEmpty()) {
         m_error = QStringLiteral(
             "no PostgreSQL server is installed under /usr/lib/postgresql (package postgresql)");
@@ -63,7 +72,6 @@ bool PostgresServer::start() {
     }
     const QString data = m_folder + QStringLiteral("/data");
     if (!QFileInfo::exists(data)) {
-        // The server runs as nobody when the test is root: the folder must be nobody's.
         if (::geteuid() == 0 && ::chown(QFile::encodeName(m_folder).constData(), kNobody, kNobody) != 0) {
             m_error = QStringLiteral("cannot give %1 to nobody").arg(m_folder);
             return false;
@@ -75,22 +83,36 @@ bool PostgresServer::start() {
             return false;
         }
     }
-    m_running = run(QStringLiteral("pg_ctl"),
-                    {QStringLiteral("-D"), data, QStringLiteral("-l"),
-                     m_folder + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("-o"),
-                     QStringLiteral("-k %1 -c listen_addresses='' -c fsync=off").arg(m_folder),
-                     QStringLiteral("start")});
-    return m_running;
+    prepare(m_server, QStringLiteral("postgres"),
+            {QStringLiteral("-D"), data, QStringLiteral("-k"), m_folder, QStringLiteral("-c"),
+             QStringLiteral("listen_addresses="), QStringLiteral("-c"),
+             durable ? QStringLiteral("fsync=on") : QStringLiteral("fsync=off")});
+    m_server.start();
+    m_server.waitForStarted();
+    for (int waited = 0; waited < kWaitMilliseconds; waited += 100) {
+        if (m_server.state() != QProcess::Running) {
+            break;
+        }
+        QProcess ready;
+        ready.start(m_bin + QStringLiteral("/pg_isready"),
+                    {QStringLiteral("-q"), QStringLiteral("-h"), m_folder});
+        if (ready.waitForFinished() && ready.exitCode() == 0) {
+            return true;
+        }
+        QThread::msleep(100);
+    }
+    m_error = QStringLiteral("the server did not start: %1\n").arg(m_server.errorString()) +
+              QString::fromLocal8Bit(m_server.readAll());
+    stop();
+    return false;
 }
 
 bool PostgresServer::stop() {
-    if (!m_running) {
+    if (m_server.state() == QProcess::NotRunning) {
         return true;
     }
-    m_running = !run(QStringLiteral("pg_ctl"),
-                     {QStringLiteral("-D"), m_folder + QStringLiteral("/data"), QStringLiteral("-m"),
-                      QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")});
-    return !m_running;
+    ::kill(pid_t(m_server.processId()), SIGINT); // a fast shutdown: sessions end, nothing waits
+    return m_server.waitForFinished(kWaitMilliseconds);
 }
 
 bool PostgresServer::createDatabase(const QString& name) {
