@@ -98,6 +98,7 @@ class TestArchive : public QObject {
             m_server = std::make_unique<PostgresServer>(m_serverDir.path());
             if (!m_server->start()) {
                 QTest::qFail(qPrintable(m_server->error()), __FILE__, __LINE__);
+                m_server.reset(); // every row of the server says why
                 return false;
             }
         }
