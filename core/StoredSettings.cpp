@@ -10,6 +10,8 @@ const QString kComport = QStringLiteral("Comport");
 const QString kPath = QStringLiteral("path");
 const QString kViewerSection = QStringLiteral("VIEWER");
 const QString kDateOrder = QStringLiteral("DateOrder");
+const QString kArchiveSection = QStringLiteral("ARCHIVE");
+const QString kDatabase = QStringLiteral("Database");
 
 } // namespace
 
@@ -55,6 +57,14 @@ void writeDateOrder(DateOrder order) {
         WriteSetting(kViewerSection, kDateOrder,
                      order == DateOrder::DayFirst ? QStringLiteral("DMY") : QStringLiteral("MDY"));
     }
+}
+
+QString archiveDatabase() {
+    return ReadSetting(kArchiveSection, kDatabase).trimmed();
+}
+
+void writeArchiveDatabase(const QString& database) {
+    WriteSetting(kArchiveSection, kDatabase, database);
 }
 
 } // namespace StoredSettings

@@ -6,7 +6,7 @@
 
 // The keys of korvane.ini, read and written with their types: in section "DEFAULT" the COM port under
 // "Comport" and the folder of the last save under "path"; in section "VIEWER" the log viewer's reading of
-// dates under "DateOrder".
+// dates under "DateOrder"; in section "ARCHIVE" the team's archive database under "Database".
 namespace StoredSettings {
 
 // The text stored under "Comport", "" when there is none.
@@ -24,6 +24,11 @@ void writeSavePath(const QString& folder);
 // none was given.
 DateOrder dateOrder();
 void writeDateOrder(DateOrder order);
+
+// The PostgreSQL database that holds the team's archive, as written (a postgresql:// address or libpq
+// key=value pairs); "" for the archive file on this PC.
+QString archiveDatabase();
+void writeArchiveDatabase(const QString& database);
 
 } // namespace StoredSettings
 
