@@ -5,6 +5,7 @@
 #include "LogView.h"
 #include "LogViewer.h"
 #include "Operator.h"
+#include "PanelBox.h"
 #include "PortChoices.h"
 #include "ProgressView.h"
 #include "RecordTableModel.h"
@@ -137,9 +138,9 @@ void MainForm::buildControls() {
     Frame1 = displayFrame(client, "Frame1");
     place(Frame1, 0, 6240, 7515, 555);
     for (int i = 0; i < LinkDisplay::kPanels; ++i) {
-        auto* panel = new QLineEdit(Frame1);
+        auto* panel = new PanelBox(
+            i == 0 ? QStringLiteral("Download status") : QStringLiteral("Download header %1").arg(i), Frame1);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setReadOnly(true);
         place(panel, kPanelPlaces[i].left, 180, kPanelPlaces[i].width, 315);
         StatusPanel.at(size_t(i)) = panel;
     }
@@ -340,11 +341,8 @@ void MainForm::showDisplay() {
     }
     m_shownStatusRevision = display.statusRevision();
     for (int i = 0; i < LinkDisplay::kPanels; ++i) {
-        QLineEdit* panel = StatusPanel.at(size_t(i));
-        if (panel->text() != display.panelText(i)) {
-            panel->setText(display.panelText(i));
-            panel->setCursorPosition(0); // show a long line from its start
-        }
+        PanelBox* panel = StatusPanel.at(size_t(i));
+        panel->setWholeText(display.panelText(i));
         const QColor colour = colourOf(display.panelColour(i), Frame1->palette());
         if (panel->palette().color(QPalette::Active, QPalette::Base) != colour) {
             QPalette palette = panel->palette();

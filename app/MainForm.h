@@ -9,11 +9,11 @@
 
 class LogView;
 class LogViewer;
+class PanelBox;
 class Operator;
 class ProgressView;
 class QAction;
 class QFrame;
-class QLineEdit;
 class QToolButton;
 
 // The program's main window: the command buttons, the log box, the progress bar, the status panels and
@@ -38,7 +38,7 @@ public:
     LogView* LogText = nullptr;
     ProgressView* LoadProgress = nullptr;
     QFrame* Frame1 = nullptr;
-    std::array<QLineEdit*, LinkDisplay::kPanels> StatusPanel{};
+    std::array<PanelBox*, LinkDisplay::kPanels> StatusPanel{};
     std::array<QFrame*, 2> Line1{};
     QAction* SaveFile = nullptr;
     QAction* ExitMenu = nullptr;
