@@ -1,6 +1,7 @@
 #include "DialogOperator.h"
 
 #include "ComsBox.h"
+#include "LeftoverDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -98,4 +99,10 @@ void DialogOperator::endProgram() {
     QCoreApplication::exit(0);
     // Before the event loop runs, exit() is not yet heard: say it again once it runs.
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}
+
+QList<LeftoverChoice> DialogOperator::reviewLeftovers(const QList<LeftoverCopy>& copies) {
+    LeftoverDialog dialog(copies, *this, mainWindow());
+    dialog.exec();
+    return dialog.choices();
 }

@@ -19,6 +19,7 @@ public:
     void beep() override;
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
     std::optional<PortChoice> choosePort(int currentPort) override;
+    QList<LeftoverChoice> reviewLeftovers(const QList<LeftoverCopy>& copies) override;
     void endProgram() override;
 
 private:

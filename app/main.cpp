@@ -8,8 +8,13 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <csignal>
 
 int main(int argc, char* argv[]) {
+    // A reader that goes away (a closed pipe, "| head") is a write error like any other, told and handled
+    // where the write is, never a silent end of the program.
+    std::signal(SIGPIPE, SIG_IGN);
+
     // The command line works without a display, so it must decide before any QApplication exists.
     if (CommandLine::wanted(argc, argv)) {
         QCoreApplication app(argc, argv);

@@ -2,6 +2,7 @@
 
 #include "ArchiveLocation.h"
 #include "ArchiveSchema.h"
+#include "BaseFolders.h"
 #include "Logging.h"
 #include "ServerAddress.h"
 
@@ -125,9 +126,9 @@ Opened openFile(const QString& connectionName, const QString& path) {
                 false,
                 {}};
     }
-    QString error = ArchiveLocation::makePrivateFolder(QFileInfo(path).absolutePath());
+    QString error = BaseFolders::makePrivateFolder(QFileInfo(path).absolutePath());
     if (error.isEmpty()) {
-        error = ArchiveLocation::makePrivateFile(path);
+        error = BaseFolders::makePrivateFile(path);
     }
     if (!error.isEmpty()) {
         return {nullptr, QStringLiteral("%1: %2").arg(path, error), false, {}};
@@ -148,7 +149,7 @@ Opened openFile(const QString& connectionName, const QString& path) {
     }
     qCWarning(lcArchive) << path << "cannot be used:" << damage << "- put aside as" << aside;
     const QString why = damage;
-    ArchiveLocation::makePrivateFile(path);
+    BaseFolders::makePrivateFile(path);
     opened = tryFile(connectionName, path, damaged, damage);
     opened.notice = QStringLiteral("The archive file %1 could not be used (%2). It was put aside as %3 and a "
                                    "fresh archive started.")

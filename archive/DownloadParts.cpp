@@ -1,5 +1,7 @@
 #include "DownloadParts.h"
 
+#include "ControllerName.h"
+
 #include <QCryptographicHash>
 #include <algorithm>
 
@@ -7,7 +9,6 @@ namespace {
 
 constexpr QByteArrayView kTitles = "Date,";
 constexpr QByteArrayView kFinalLine = "END OF DOWNLOAD";
-constexpr qsizetype kLongestName = 80;
 // The controller's header: a title, the maker, site and unit lines, the count line, the firmware.
 constexpr int kLeastHeaderLines = 4;
 
@@ -19,14 +20,6 @@ QByteArrayView withoutEnd(QByteArrayView line) {
         line.chop(1);
     }
     return line;
-}
-
-// The text after a header label such as "Unit:", or nothing when the line has another label.
-QString labelled(QByteArrayView line, QByteArrayView label) {
-    if (!line.startsWith(label)) {
-        return {};
-    }
-    return QString::fromLatin1(line.sliced(label.size()).trimmed()).left(kLongestName);
 }
 
 } // namespace
@@ -91,25 +84,5 @@ QByteArray DownloadParts::identity() const {
 }
 
 QString DownloadParts::defaultName() const {
-    QString unit;
-    QString site;
-    QString first;
-    for (const QByteArrayView line : header) {
-        if (unit.isEmpty()) {
-            unit = labelled(line, "Unit:");
-        }
-        if (site.isEmpty()) {
-            site = labelled(line, "Site:");
-        }
-        if (first.isEmpty()) {
-            first = QString::fromLatin1(line.trimmed()).left(kLongestName);
-        }
-    }
-    if (!unit.isEmpty() && !site.isEmpty()) {
-        return unit + QStringLiteral(", ") + site;
-    }
-    if (!unit.isEmpty() || !site.isEmpty()) {
-        return unit + site;
-    }
-    return first.isEmpty() ? QStringLiteral("Controller") : first;
+    return controllerName(header);
 }

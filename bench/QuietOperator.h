@@ -19,6 +19,9 @@ public:
         return saveAs.isEmpty() ? std::nullopt : std::optional<QString>(saveAs);
     }
     std::optional<PortChoice> choosePort(int /*currentPort*/) override { return std::nullopt; }
+    QList<LeftoverChoice> reviewLeftovers(const QList<LeftoverCopy>& copies) override {
+        return QList<LeftoverChoice>(copies.size(), LeftoverChoice::Later);
+    }
     void endProgram() override {}
 
     QString saveAs;

@@ -1,67 +1,51 @@
 #include "CommandLine.h"
 
 #include "ExitCode.h"
+#include "PortDevices.h"
 #include "PortNumbers.h"
+#include "Settings.h"
 #include "UnattendedRun.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QTextStream>
-#include <string_view>
 
 namespace {
-
-// Every spelling the parser accepts for the program's own options.
-constexpr std::string_view kOwnOptions[] = {"-h",         "--help",  "--help-all", "-v",      "--version",
-                                            "--download", "--count", "--port",     "--quiet", "--list-ports"};
-
-bool isOwnOption(std::string_view argument) {
-    const std::size_t equals = argument.find('=');
-    if (equals != std::string_view::npos) {
-        argument = argument.substr(0, equals);
-    }
-    for (const std::string_view option : kOwnOptions) {
-        if (argument == option) {
-            return true;
-        }
-    }
-    return false;
-}
 
 int usageError(const QString& text) {
     QTextStream(stderr) << "rm7-download: " << text << '\n' << "Try 'rm7-download --help'.\n";
     return ExitCode::kUsage;
 }
 
-// "--port" takes a COM number (as in the port dialog) or a device path used as it is.
-bool readPort(const QString& value, RunRequest& request) {
+// "--port" takes a COM number the program knows (the fixed table's 1 to 32, or a number with a link of
+// its own in the settings folder) or a device path used as it is.
+QString readPort(const QString& value, RunRequest& request) {
     bool isNumber = false;
     const int number = value.toInt(&isNumber);
     if (isNumber) {
-        if (number < 1) {
-            return false;
+        if (number < 1 || (tableDeviceFor(number).isEmpty() && !hasComLink(number))) {
+            return QStringLiteral("COM %1 is not a port this program knows: give COM 1 to 32, or a device "
+                                  "path such as /dev/serial/by-id/...")
+                .arg(value);
         }
         request.comNumber = number;
-        return true;
+        return {};
     }
-    if (value.contains(QLatin1Char('/'))) {
-        request.devicePath = value;
-        return true;
+    if (!value.contains(QLatin1Char('/'))) {
+        return QStringLiteral("--port takes a COM number or a device path, not '%1'.").arg(value);
     }
-    return false;
+    request.devicePath = value;
+    return {};
 }
 
 } // namespace
 
 namespace CommandLine {
 
-bool wanted(int argc, const char* const* argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i] != nullptr && isOwnOption(argv[i])) {
-            return true;
-        }
-    }
-    return false;
+bool wanted(int argc, const char* const* /*argv*/) {
+    // The window takes no arguments: anything on the line is for the command line, or a usage error.
+    return argc > 1;
 }
 
 void describeApplication() {
@@ -74,10 +58,11 @@ int run(QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Downloads the log of an RM7 controller over a serial port.\n"
-        "Without options it opens its window.\n"
+        "Without arguments it opens its window.\n"
         "\n"
         "Exit status: 0 done, 1 other failure, 2 usage, 3 port not available, 4 no log entries,\n"
-        "5 controller silent, 6 file error, 128+N stopped by signal N."));
+        "5 controller silent, 6 file error, 7 download incomplete (the limit of one download was\n"
+        "reached), 8 unreadable count reply, 128+N stopped by signal N."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption download(QStringLiteral("download"),
@@ -91,8 +76,10 @@ int run(QCoreApplication& app) {
                                                  "korvane.ini."),
                                   QStringLiteral("n|device"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Print no progress."));
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+                                     QStringLiteral("Print the program's log lines (rm7.*) too."));
     const QCommandLineOption listPorts = PortNumbers::option();
-    parser.addOptions({download, count, port, quiet, listPorts});
+    parser.addOptions({download, count, port, quiet, verbose, listPorts});
 
     if (!parser.parse(app.arguments())) {
         return usageError(parser.errorText());
@@ -106,6 +93,9 @@ int run(QCoreApplication& app) {
     if (parser.isSet(QStringLiteral("version"))) {
         parser.showVersion();
     }
+    // Each error is told once, in the run's own words; the log lines behind it only when asked for.
+    QLoggingCategory::setFilterRules(parser.isSet(verbose) ? QStringLiteral("rm7.*=true")
+                                                           : QStringLiteral("rm7.*=false"));
     if (parser.isSet(listPorts)) {
         return PortNumbers::print();
     }
@@ -124,9 +114,15 @@ int run(QCoreApplication& app) {
     if (request.kind == RunRequest::Kind::Download && request.file.isEmpty()) {
         return usageError(QStringLiteral("--download needs a file name."));
     }
-    if (parser.isSet(port) && !readPort(parser.value(port), request)) {
-        return usageError(
-            QStringLiteral("--port takes a COM number or a device path, not '%1'.").arg(parser.value(port)));
+    if (parser.isSet(port)) {
+        if (const QString wrong = readPort(parser.value(port), request); !wrong.isEmpty()) {
+            return usageError(wrong);
+        }
+    } else if (const auto stored = storedPortNumber()) {
+        request.comNumber = *stored;
+    } else {
+        return usageError(QStringLiteral("no port was ever chosen: give one with --port N or --port DEVICE, "
+                                         "or choose one in the window's port list."));
     }
     UnattendedRun run(request);
     return run.exec();

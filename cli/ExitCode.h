@@ -9,6 +9,10 @@ inline constexpr int kPortUnavailable = 3;
 inline constexpr int kNoLogs = 4;
 inline constexpr int kControllerSilent = 5;
 inline constexpr int kFileError = 6;
+// The download stopped at the limit of what one download may bring, before its final line.
+inline constexpr int kIncomplete = 7;
+// The controller's count reply does not carry a count (its four digits are not hexadecimal).
+inline constexpr int kUnreadableReply = 8;
 // A run stopped by a signal ends with 128 + the signal's number, as a shell reports it.
 inline constexpr int kSignalBase = 128;
 } // namespace ExitCode

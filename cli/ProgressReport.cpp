@@ -79,6 +79,13 @@ QString ProgressReport::lineText(const ProgressFigures& figures, qint64 elapsedM
              clockText(secondsLeft(figures, elapsedMs)));
 }
 
+void ProgressReport::announce(const QString& text) {
+    if (m_style != Style::None) {
+        std::fprintf(m_out, "rm7-download: %s\n", qPrintable(text));
+        std::fflush(m_out);
+    }
+}
+
 void ProgressReport::update(const ProgressFigures& figures) {
     if (m_style == Style::None) {
         return;

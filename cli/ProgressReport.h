@@ -22,6 +22,8 @@ public:
     static Style styleFor(bool quiet);
 
     explicit ProgressReport(Style style, FILE* out = stderr);
+    // The run's first line: which port it uses, e.g. "COM 4 (/dev/ttyUSB0)".
+    void announce(const QString& text);
     // Called often (every tick of the run); prints only when its style says it is time.
     void update(const ProgressFigures& figures);
     // The last figures, once, and the end of the bar's line.

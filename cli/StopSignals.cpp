@@ -12,6 +12,9 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 
+// Ctrl+C, a polite kill, and a closed terminal or SSH session.
+constexpr int kStops[] = {SIGINT, SIGTERM, SIGHUP};
+
 void onSignal(int signalNumber) {
     const auto byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const auto written = ::write(g_pipe[1], &byte, 1);
@@ -21,7 +24,7 @@ void onSignal(int signalNumber) {
 
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {
     if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        qCWarning(lcLink) << "no pipe for SIGINT and SIGTERM:" << qt_error_string(errno);
+        qCWarning(lcLink) << "no pipe for SIGINT, SIGTERM and SIGHUP:" << qt_error_string(errno);
         return;
     }
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
@@ -30,14 +33,16 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int stop : kStops) {
+        sigaction(stop, &action, nullptr);
+    }
 }
 
 StopSignals::~StopSignals() {
     if (m_notifier) {
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
+        for (const int stop : kStops) {
+            std::signal(stop, SIG_DFL);
+        }
     }
 }
 

@@ -5,7 +5,7 @@
 
 class QSocketNotifier;
 
-// SIGINT and SIGTERM as a Qt signal: the handler only writes the signal's number to a pipe, and the
+// SIGINT, SIGTERM and SIGHUP as a Qt signal: the handler only writes the signal's number to a pipe, and the
 // event loop reads it, so the run can close the port and drop its unfinished file in ordinary code.
 class StopSignals : public QObject {
     Q_OBJECT

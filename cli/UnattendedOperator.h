@@ -13,5 +13,9 @@ public:
     void beep() override {}
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
     std::optional<PortChoice> choosePort(int /*currentPort*/) override { return std::nullopt; }
+    // The command line leaves earlier runs' copies for the window to offer.
+    QList<LeftoverChoice> reviewLeftovers(const QList<LeftoverCopy>& copies) override {
+        return QList<LeftoverChoice>(copies.size(), LeftoverChoice::Later);
+    }
     void endProgram() override {}
 };

@@ -1,9 +1,13 @@
 #include "UnattendedRun.h"
 
+#include "ControllerWire.h"
 #include "ExitCode.h"
 #include "Logging.h"
+#include "PortDevices.h"
 #include "StopSignals.h"
 
+#include <QFile>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -16,6 +20,17 @@ void complain(const QString& text) {
     std::fflush(stderr);
 }
 
+// The reply as text a person can read in a message: printable ASCII kept, anything else as \xNN.
+QString readable(QByteArrayView bytes) {
+    QString text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text += byte >= 0x20 && byte < 0x7f ? QString(QLatin1Char(c))
+                                            : QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    }
+    return text;
+}
+
 } // namespace
 
 UnattendedRun::UnattendedRun(RunRequest request, QObject* parent)
@@ -23,15 +38,14 @@ UnattendedRun::UnattendedRun(RunRequest request, QObject* parent)
       m_progress(m_request.kind == RunRequest::Kind::Download ? ProgressReport::styleFor(m_request.quiet)
                                                               : ProgressReport::Style::None) {
     connect(&m_link, &Link::exchangeEnded, this, &UnattendedRun::onExchangeEnded);
+    connect(&m_link, &Link::linesStored, this, &UnattendedRun::onLinesStored);
+    m_port.setAudience(PortDiagnosis::Audience::CommandLine);
     m_tick.setInterval(kTickMs);
     connect(&m_tick, &QTimer::timeout, this, &UnattendedRun::onTick);
 }
 
 int UnattendedRun::exec() {
-    LoadSettings(m_settings);
-    if (m_request.comNumber) {
-        m_settings.PortNumber = *m_request.comNumber;
-    }
+    m_settings.PortNumber = m_request.comNumber.value_or(1);
     if (!m_request.devicePath.isEmpty()) {
         m_port.setDevicePath(m_request.devicePath);
     }
@@ -41,14 +55,20 @@ int UnattendedRun::exec() {
     }
 
     StopSignals stops;
-    connect(&stops, &StopSignals::stopRequested, this, &UnattendedRun::onStop);
+    connect(&stops, &StopSignals::stopRequested, this,
+            [this](int signalNumber) { stop(ExitCode::kSignalBase + signalNumber, QString()); });
 
     if (m_request.kind == RunRequest::Kind::Download) {
+        const QString device =
+            m_request.devicePath.isEmpty() ? devicePathFor(m_settings.PortNumber) : m_request.devicePath;
+        m_progress.announce(m_request.devicePath.isEmpty()
+                                ? QStringLiteral("COM %1 (%2)").arg(m_settings.PortNumber).arg(device)
+                                : device);
         m_link.startDownload(DownloadEntry::Button);
     } else {
         m_link.startLogCountQuery();
     }
-    if (!m_end) {
+    if (!m_end && m_stopped == 0) {
         m_tick.start();
         m_loop.exec();
         m_tick.stop();
@@ -74,6 +94,10 @@ bool UnattendedRun::prepareOutput() {
     return true;
 }
 
+QString UnattendedRun::outputName() const {
+    return m_request.file == QStringLiteral("-") ? QStringLiteral("standard output") : m_request.file;
+}
+
 void UnattendedRun::onExchangeEnded(ExchangeEnd how, const QString& reason) {
     m_end = how;
     m_reason = reason;
@@ -84,9 +108,28 @@ void UnattendedRun::onExchangeEnded(ExchangeEnd how, const QString& reason) {
     QTimer::singleShot(0, &m_loop, &QEventLoop::quit);
 }
 
-void UnattendedRun::onStop(int signalNumber) {
-    qCInfo(lcLink) << "stopped by signal" << signalNumber;
-    m_stopSignal = signalNumber;
+// A terminal, a pipe or a device takes the lines as they come, like a terminal program's output.
+void UnattendedRun::onLinesStored(int /*first*/, int last) {
+    if (m_request.kind != RunRequest::Kind::Download || m_output.regularFile() || m_stopped != 0) {
+        return;
+    }
+    const WriteResult written = m_output.write(m_link.lines().lines(m_streamed + 1, last));
+    if (!written.ok()) {
+        stop(ExitCode::kFileError,
+             QStringLiteral("cannot write %1: %2").arg(outputName(), systemErrorText(written.systemError)));
+        return;
+    }
+    m_streamed = last;
+}
+
+void UnattendedRun::stop(int exitCode, const QString& why) {
+    qCInfo(lcLink) << "stopped, exit code" << exitCode;
+    if (m_stopped == 0) {
+        m_stopped = exitCode;
+        if (!why.isEmpty()) {
+            complain(why);
+        }
+    }
     m_port.setPortOpen(false);
     m_loop.quit();
 }
@@ -104,10 +147,18 @@ ProgressFigures UnattendedRun::figures() const {
             m_link.lines().byteCount()};
 }
 
+void UnattendedRun::tellWhereTheLinesAre() {
+    const QString copy = m_link.recovery().path();
+    if (m_link.LineCount() > 0 && !copy.isEmpty() && QFile::exists(copy)) {
+        complain(QStringLiteral("the %1 lines received are kept in %2").arg(m_link.LineCount()).arg(copy));
+    }
+}
+
 int UnattendedRun::outcome() {
-    if (m_stopSignal != 0) {
+    if (m_stopped != 0) {
         m_output.abandon(); // no part of a file is left behind
-        return ExitCode::kSignalBase + m_stopSignal;
+        tellWhereTheLinesAre();
+        return m_stopped;
     }
     if (!m_end) {
         complain(QStringLiteral("the exchange with the controller did not end"));
@@ -118,19 +169,23 @@ int UnattendedRun::outcome() {
     case ExchangeEnd::Completed:
         return writeDownload();
     case ExchangeEnd::StoreFull:
-        complain(QStringLiteral("the download was stopped after %1 lines: no more can be kept")
+        // A download that did not reach its final line is never passed off as one that did.
+        m_output.abandon();
+        complain(QStringLiteral("the download is incomplete: it was stopped after %1 lines, as one download "
+                                "brings no more")
                      .arg(m_link.LineCount()));
-        return writeDownload();
+        tellWhereTheLinesAre();
+        return ExitCode::kIncomplete;
     case ExchangeEnd::NoLogs:
         complain(QStringLiteral("the controller holds no log entries"));
         return ExitCode::kNoLogs;
     case ExchangeEnd::CountShown:
-        std::printf("%d\n", m_link.receivedLogCount());
-        std::fflush(stdout);
-        return ExitCode::kDone;
+        return countOutcome();
     case ExchangeEnd::CountLate:
     case ExchangeEnd::Abandoned:
+        m_output.abandon();
         complain(QStringLiteral("no response from the controller") + because);
+        tellWhereTheLinesAre();
         return ExitCode::kControllerSilent;
     case ExchangeEnd::PortUnavailable:
         complain(QStringLiteral("port not available") + because);
@@ -139,13 +194,31 @@ int UnattendedRun::outcome() {
     return ExitCode::kFailure;
 }
 
+// The window shows whatever the count reply's digits make; a script gets a count only when the four
+// digits are the hexadecimal digits the controller sends, never a number made from noise.
+int UnattendedRun::countOutcome() {
+    const QByteArrayView digits =
+        QByteArrayView(m_link.RxBuffer())
+            .sliced(ControllerWire::kLogCountDigitsAt, ControllerWire::kLogCountDigits);
+    const bool hex = std::all_of(digits.begin(), digits.end(),
+                                 [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
+    if (!hex) {
+        complain(QStringLiteral("the controller's count reply carries no count: \"%1\"")
+                     .arg(readable(m_link.RxBuffer())));
+        return ExitCode::kUnreadableReply;
+    }
+    std::printf("%d\n", m_link.receivedLogCount());
+    std::fflush(stdout);
+    return ExitCode::kDone;
+}
+
 int UnattendedRun::writeDownload() {
     // Exactly what the window's Save writes: the stored lines 1 to LineCount, each as it arrived.
-    const WriteResult written = m_link.keep().saveInto(m_output);
+    const WriteResult written = m_link.keep().saveInto(m_output, m_streamed);
     if (!written.ok()) {
-        const QString name =
-            m_request.file == QStringLiteral("-") ? QStringLiteral("standard output") : m_request.file;
-        complain(QStringLiteral("cannot write %1: %2").arg(name, systemErrorText(written.systemError)));
+        complain(
+            QStringLiteral("cannot write %1: %2").arg(outputName(), systemErrorText(written.systemError)));
+        tellWhereTheLinesAre();
         return ExitCode::kFileError;
     }
     return ExitCode::kDone;

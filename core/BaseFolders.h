@@ -12,4 +12,10 @@ QString configHome();
 QString stateHome();
 QString dataHome();
 
+// Makes the folder and any missing parents, each new one 0700 whatever the umask (the logs are the
+// operator's own); the system's reason on failure, else "".
+QString makePrivateFolder(const QString& folder);
+// Creates the file empty and 0600 when it is not there; the system's reason on failure, else "".
+QString makePrivateFile(const QString& path);
+
 } // namespace BaseFolders

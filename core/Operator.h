@@ -1,8 +1,12 @@
 #pragma once
 
+#include "LineStore.h"
 #include "MessageStyle.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // What the Save dialog is asked to offer.
@@ -21,6 +25,20 @@ struct PortChoice {
     bool operator==(const PortChoice&) const = default;
 };
 
+// A copy of a download that an earlier run left unsaved, as the start-up offers it.
+struct LeftoverCopy {
+    QString controller; // the name its header gives the controller, or ""
+    int lines = 0;
+    int expected = 0;      // the lines its header announced, 0 when unknown
+    bool complete = false; // it reached the controller's final line
+    QDateTime written;
+    qint64 bytes = 0;
+    std::function<LineStore()> load; // its lines, to look at before deciding
+};
+
+// What becomes of a leftover copy: saved (through the Save dialog), discarded, or kept for the next start.
+enum class LeftoverChoice { Save, Discard, Later };
+
 // Everything the operator answers goes through here: message boxes, the beep, the Save dialog, the port
 // selection dialog and ending the program. The program uses real dialogs; tests answer from a script.
 class Operator {
@@ -36,6 +54,8 @@ public:
     virtual std::optional<QString> chooseSaveFile(const SaveFileRequest& request) = 0;
     // The port selection dialog, opened on the port in use; nothing when the operator kept the port.
     virtual std::optional<PortChoice> choosePort(int currentPort) = 0;
+    // One dialog for every copy earlier runs left unsaved: a choice for each, in the same order.
+    virtual QList<LeftoverChoice> reviewLeftovers(const QList<LeftoverCopy>& copies) = 0;
     // Ends the program once control returns to the event loop; callers return at once after it.
     virtual void endProgram() = 0;
 };

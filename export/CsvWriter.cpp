@@ -38,7 +38,7 @@ CsvWriter::~CsvWriter() {
     abandon();
 }
 
-WriteResult CsvWriter::open(const QString& path, Placement placement) {
+WriteResult CsvWriter::open(const QString& path, Placement placement, Access access) {
     abandon();
     m_written = 0;
     m_target = path;
@@ -63,20 +63,24 @@ WriteResult CsvWriter::open(const QString& path, Placement placement) {
         m_target = target;
         const mode_t umask = ::umask(0);
         ::umask(umask);
-        ::fchmod(m_fd, exists ? info.st_mode & 07777 : 0666 & ~umask);
+        ::fchmod(m_fd, access == Access::Private ? 0600 : exists ? info.st_mode & 07777 : 0666 & ~umask);
         m_regular = true;
         m_ownsFd = true;
         return {};
     }
     // Without O_NONBLOCK a FIFO nobody reads would hold the program in open() for good; with it, the open
     // fails at once (ENXIO: the device appears to be unavailable). Writing then blocks as usual.
-    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK,
+                  access == Access::Private ? 0600 : 0666);
     if (m_fd < 0) {
         return failed(WriteResult::Step::Open, errno);
     }
     ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     struct stat opened {};
     m_regular = ::fstat(m_fd, &opened) == 0 && S_ISREG(opened.st_mode);
+    if (access == Access::Private && m_regular) {
+        ::fchmod(m_fd, 0600); // a file that was there keeps no wider access
+    }
     m_ownsFd = true;
     return {};
 }
@@ -139,6 +143,13 @@ WriteResult CsvWriter::finish() {
         if (const int error = syncFolderOf(m_target); error != 0) {
             return failed(WriteResult::Step::Finish, error);
         }
+    }
+    return {};
+}
+
+WriteResult CsvWriter::sync() {
+    if (m_regular && ::fdatasync(m_fd) != 0) {
+        return failed(WriteResult::Step::Write, errno);
     }
     return {};
 }

@@ -25,22 +25,27 @@ struct WriteResult {
 class CsvWriter {
 public:
     enum class Placement { InPlace, Replace };
+    // Who may read the file: like any file the user makes (the umask decides), or the user alone (0600
+    // whatever the umask: a recovery copy holds the controller's data).
+    enum class Access { Usual, Private };
 
     CsvWriter() = default;
     ~CsvWriter();
     CsvWriter(const CsvWriter&) = delete;
     CsvWriter& operator=(const CsvWriter&) = delete;
 
-    WriteResult open(const QString& path, Placement placement);
+    WriteResult open(const QString& path, Placement placement, Access access = Access::Usual);
     // Writes to a descriptor the program already has (standard output), which it keeps open.
     void openDescriptor(int fd);
     WriteResult write(QByteArrayView wholeLines);
     WriteResult finish();
+    // What was written so far reaches the disk (a regular file), the file staying open.
+    WriteResult sync();
     // Gives up: a temporary file goes, a file written in place keeps its whole lines.
     void abandon();
     bool isOpen() const { return m_fd >= 0; }
-    // True when the file is written where it stands (not under a temporary name).
-    bool inPlace() const { return m_temporary.isEmpty(); }
+    // A regular file (on a disk); else a terminal, a pipe or a device, which take the bytes as they come.
+    bool regularFile() const { return m_regular; }
 
 private:
     int closeFile();

@@ -1,6 +1,7 @@
 #include "KeepDownload.h"
 
 #include "LineStore.h"
+#include "LinkState.h"
 #include "Logging.h"
 #include "Operator.h"
 #include "RecoveryCopy.h"
@@ -25,8 +26,8 @@ SaveResult KeepDownload::SaveLogs() {
     return result;
 }
 
-WriteResult KeepDownload::saveInto(CsvWriter& file) {
-    WriteResult result = file.write(m_lines.lines(1, m_lines.count()));
+WriteResult KeepDownload::saveInto(CsvWriter& file, int written) {
+    WriteResult result = file.write(m_lines.lines(written + 1, m_lines.count()));
     if (result.ok()) {
         result = file.finish();
     }
@@ -57,22 +58,34 @@ void KeepDownload::PromptSaveLogs() {
 }
 
 void KeepDownload::offerLeftovers() {
-    for (const RecoveryCopy::Found& found : RecoveryCopy::leftovers()) {
-        const LineStore lines = LineStore::fromText(found.lines);
-        const QString text = QStringLiteral("%1 lines downloaded on %2 were not saved.\r\nSave them now?")
-                                 .arg(found.count)
-                                 .arg(found.written.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
-        bool keep = false;
-        while (!keep && m_op.messageBox(text, MsgStyle::YesNo + MsgStyle::Exclamation,
-                                        QStringLiteral("Unsaved Download")) == Answer::Yes) {
-            const SaveResult result = ::SaveLogs(lines, m_settings, m_op);
-            keep = result == SaveResult::Cancelled; // offered again at the next start
-            if (result == SaveResult::Saved) {
-                break;
+    QList<RecoveryCopy::Found> found = RecoveryCopy::leftovers();
+    while (!found.isEmpty()) {
+        QList<LeftoverCopy> copies;
+        for (const RecoveryCopy::Found& copy : std::as_const(found)) {
+            copies << LeftoverCopy{
+                copy.controller, copy.count, copy.expected, copy.complete, copy.written, copy.bytes, [copy] {
+                    return RecoveryCopy::load(copy, LinkState::kMaxBytes);
+                }};
+        }
+        const QList<LeftoverChoice> choices = m_op.reviewLeftovers(copies);
+        QList<RecoveryCopy::Found> failed;
+        for (qsizetype i = 0; i < found.size() && i < choices.size(); ++i) {
+            if (choices.at(i) == LeftoverChoice::Discard) {
+                RecoveryCopy::discard(found.at(i));
+            } else if (choices.at(i) == LeftoverChoice::Save) {
+                // A copy past the limit of one download offers its first part.
+                switch (::SaveLogs(RecoveryCopy::load(found.at(i), LinkState::kMaxBytes), m_settings, m_op)) {
+                case SaveResult::Saved:
+                    RecoveryCopy::discard(found.at(i));
+                    break;
+                case SaveResult::Cancelled:
+                    break; // kept for the next start
+                case SaveResult::Failed:
+                    failed << found.at(i); // offered again, as after a failed save of a download
+                    break;
+                }
             }
         }
-        if (!keep) {
-            RecoveryCopy::discard(found.path);
-        }
+        found = failed;
     }
 }

@@ -25,14 +25,16 @@ public:
 
     // The window's Save: the Save dialog, then the lines written where the operator chose.
     SaveResult SaveLogs();
-    // The command line's save: every stored line into a file the caller opened (before the download, so a
-    // name that cannot be used is known before the controller is asked anything).
-    WriteResult saveInto(CsvWriter& file);
+    // The command line's save: the stored lines after the first `written` (which the caller already wrote,
+    // as a pipe takes them while they come) into a file the caller opened (before the download, so a name
+    // that cannot be used is known before the controller is asked anything), then the file finished.
+    WriteResult saveInto(CsvWriter& file, int written = 0);
     // "Save Downloaded Logs?": Yes saves (and asks again after a failed save, so another place can be
     // chosen); No gives the lines up and their recovery copy with them; Cancel in the Save dialog keeps
     // the copy for the next start. The caller then treats the lines as gone.
     void PromptSaveLogs();
-    // At start-up: for each copy an earlier run left unsaved, whether to save it now.
+    // At start-up: every copy earlier runs left unsaved, in one dialog: each saved, discarded or kept for
+    // the next start. A copy whose save failed is offered again.
     void offerLeftovers();
 
 private:

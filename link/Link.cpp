@@ -67,7 +67,7 @@ void Link::endExchange(ExchangeEnd end, const QString& reason) {
     m_state.replyOver = true;
     m_responseTimer.stop();
     tellStored();
-    m_recovery.finish(m_state.LogLines);
+    m_recovery.finish(m_state.LogLines, end == ExchangeEnd::Completed);
     qCInfo(lcLink) << (m_state.CommandMode == CommandModes::Download ? "download" : "log-count query")
                    << "ended:" << describe(end) << '-' << LineCount() << "lines";
     emit exchangeEnded(end, reason);
@@ -94,7 +94,7 @@ const char* describe(ExchangeEnd end) {
     case ExchangeEnd::Completed:
         return "complete";
     case ExchangeEnd::StoreFull:
-        return "stopped, the store is full";
+        return "stopped at the limit of one download";
     case ExchangeEnd::NoLogs:
         return "no log entries";
     case ExchangeEnd::CountShown:

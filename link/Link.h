@@ -65,8 +65,11 @@ public:
     const LinkDisplay& display() const { return m_display; }
     KeepDownload& keep() { return m_keep; }
     const RecoveryCopy& recovery() const { return m_recovery; }
-    // A download ends early, its lines kept, once it holds this many lines.
-    void setLineLimit(int lines) { m_state.maxLines = lines; }
+    // A download ends early, its lines kept, once it holds this many lines or bytes.
+    void setLimits(int lines, qsizetype bytes) {
+        m_state.maxLines = lines;
+        m_state.maxBytes = bytes;
+    }
 
 public slots:
     // Every arrival from the port: what it brought is read and taken through the reply's steps.

@@ -34,7 +34,10 @@ void Link::receiveReply(QByteArrayView input) {
                            QStringLiteral("Download Complete!"));
             break;
         case ReplyEvent::StoreFull:
-            finishDownload(ExchangeEnd::StoreFull, QStringLiteral("Download stopped."),
+            // A download that did not reach its final line never passes as complete; a line cut off is no
+            // line (and may be large).
+            m_state.RxBuffer = QByteArray();
+            finishDownload(ExchangeEnd::StoreFull, QStringLiteral("Download incomplete."),
                            QStringLiteral("The download was stopped after %1 lines: no more can be kept.\r\n"
                                           "The lines received so far can be saved.")
                                .arg(LineCount()));

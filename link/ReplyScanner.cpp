@@ -10,8 +10,13 @@ using ControllerWire::kColumnTitles;
 using ControllerWire::kEndOfDownload;
 using ControllerWire::kNoLogs;
 
+// The reply so far, stored lines and the line still arriving, has reached what one download may bring.
+bool atTheLimit(const LinkState& state) {
+    return state.LogLines.byteCount() + state.RxBuffer.size() > state.maxBytes;
+}
+
 ReplyEvent storeLine(LinkState& state) {
-    if (state.LineCount() >= state.maxLines) {
+    if (state.LineCount() >= state.maxLines || atTheLimit(state)) {
         return ReplyEvent::StoreFull;
     }
     state.LogLines.append(state.RxBuffer);
@@ -46,6 +51,9 @@ ReplyEvent scanBeforeFirstLine(LinkState& state, QByteArrayView input, qsizetype
         if (c == '\n') {
             return storeLine(state);
         }
+        if (atTheLimit(state)) {
+            return ReplyEvent::StoreFull;
+        }
     }
     return ReplyEvent::None;
 }
@@ -68,5 +76,8 @@ ReplyEvent scanReply(LinkState& state, QByteArrayView input, qsizetype& pos) {
     const qsizetype end = lf < 0 ? input.size() : lf + 1;
     state.RxBuffer.append(input.sliced(pos, end - pos));
     pos = end;
-    return lf < 0 ? ReplyEvent::None : storeLine(state);
+    if (lf < 0) {
+        return atTheLimit(state) ? ReplyEvent::StoreFull : ReplyEvent::None;
+    }
+    return storeLine(state);
 }

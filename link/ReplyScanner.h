@@ -12,7 +12,7 @@ enum class ReplyEvent {
     NoLogs,        // the controller holds no logs
     EndOfDownload, // the final line was stored
     QueryReply,    // the log-count reply is complete
-    StoreFull,     // a line arrived with the store at its bound; it was not stored
+    StoreFull,     // the reply reached what one download may bring; the line arriving was not stored
 };
 
 // Takes the reply's bytes from input[pos] on, each exactly as if it had arrived alone, until one of them

@@ -21,7 +21,7 @@ void Link::retryDownload() {
         return;
     }
     dropLines();
-    m_recovery.restart();
+    m_recovery.retry(); // the attempt so far stays in a copy of its own until a better one comes
     m_state.WatchLineCount = 0;
     m_display.clearLog();
 }

@@ -186,7 +186,8 @@ void ComPort::setPortOpen(bool open) {
     m_openedDevice = device;
     emit opening(device);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        throw PortDiagnosis::openFailure(m_commPort, device, causeOf(m_port.error()), m_port.errorString());
+        throw PortDiagnosis::openFailure(m_commPort, device, causeOf(m_port.error()), m_port.errorString(),
+                                         m_audience);
     }
 }
 
@@ -238,7 +239,7 @@ void ComPort::onError(QSerialPort::SerialPortError error) {
     if (deviceLost && m_port.isOpen()) {
         qCWarning(lcPort) << "COM" << m_commPort << '(' << m_port.portName()
                           << ") went away:" << m_port.errorString();
-        m_hangUpReason = PortDiagnosis::hangUp(m_commPort, m_openedDevice);
+        m_hangUpReason = PortDiagnosis::hangUp(m_commPort, m_openedDevice, m_audience);
         m_rest.stop();
         m_port.close();
         raise(HangUp);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControllerWire.h"
+#include "PortDiagnosis.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -55,6 +56,8 @@ public:
     QString deviceName() const;
     // A device to open as it is, whatever CommPort says (a command line may name one); empty for none.
     void setDevicePath(const QString& path) { m_devicePath = path; }
+    // Who reads why the port failed: its advice is in the words of the window or of the command line.
+    void setAudience(PortDiagnosis::Audience audience) { m_audience = audience; }
 
     // When the port last closed because its device hung up, what the operator is told about it; empty
     // otherwise. Kept until the next opening.
@@ -84,4 +87,5 @@ private:
     QString m_hangUpReason;
     QString m_settings = QString::fromLatin1(ControllerWire::kLineSettings);
     int m_event = NoEvent;
+    PortDiagnosis::Audience m_audience = PortDiagnosis::Audience::Window;
 };

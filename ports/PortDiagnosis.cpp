@@ -116,15 +116,24 @@ QString permissionText(const QString& what, const QString& device) {
         .arg(what, ownerName);
 }
 
-QString pinAdvice(int comNumber, const QString& device) {
+// How to keep a number on one adapter, in the words of where it is read.
+QString keepOnOneAdapter(int comNumber, PortDiagnosis::Audience audience) {
+    return audience == PortDiagnosis::Audience::Window
+               ? QStringLiteral(
+                     "To keep COM %1 on one adapter in any USB socket, choose it in the port list and "
+                     "press OK: the program then pins COM %1 to it.")
+                     .arg(comNumber)
+               : QStringLiteral("To reach one adapter in any USB socket, name it by its stable name: "
+                                "--port /dev/serial/by-id/... (ls /dev/serial/by-id lists them).");
+}
+
+QString pinAdvice(int comNumber, const QString& device, PortDiagnosis::Audience audience) {
     if (!followsUsbTable(comNumber)) {
         return {};
     }
-    return QStringLiteral("\n\nCOM %1 reaches whichever adapter the system names %2 at the moment. To keep "
-                          "COM %1 on one adapter in any USB socket, choose it in the port list and press OK: "
-                          "the program then pins COM %1 to it.")
+    return QStringLiteral("\n\nCOM %1 reaches whichever adapter the system names %2 at the moment. %3")
         .arg(comNumber)
-        .arg(device);
+        .arg(device, keepOnOneAdapter(comNumber, audience));
 }
 
 PortError explain(int comNumber, const QString& device, PortError::Cause qtCause, const QString& qtMessage) {
@@ -166,11 +175,12 @@ PortError explain(int comNumber, const QString& device, PortError::Cause qtCause
 namespace PortDiagnosis {
 
 PortError openFailure(int comNumber, const QString& device, PortError::Cause qtCause,
-                      const QString& qtMessage) {
+                      const QString& qtMessage, Audience audience) {
     // Whatever the cause, a number that follows the table may have reached another adapter than the one
     // meant: pinning keeps it on one.
     const PortError plain = explain(comNumber, device, qtCause, qtMessage);
-    return PortError(plain.cause(), plain.reason() + pinAdvice(comNumber, device), comNumber, device);
+    return PortError(plain.cause(), plain.reason() + pinAdvice(comNumber, device, audience), comNumber,
+                     device);
 }
 
 PortError noSuchNumber(int comNumber) {
@@ -180,16 +190,16 @@ PortError noSuchNumber(int comNumber) {
         comNumber);
 }
 
-QString hangUp(int comNumber, const QString& device) {
+QString hangUp(int comNumber, const QString& device, Audience audience) {
+    const bool window = audience == Audience::Window;
     QString text = QStringLiteral("The device went away: %1 hung up, as it does when the adapter is "
-                                  "unplugged or its cable pulled. Plug it back in, then press Retry.")
-                       .arg(tried(comNumber, device));
+                                  "unplugged or its cable pulled. Plug it back in, then %2.")
+                       .arg(tried(comNumber, device), window ? QStringLiteral("press Retry")
+                                                             : QStringLiteral("run the download again"));
     if (followsUsbTable(comNumber)) {
-        text += QStringLiteral("\n\nRetry opens whatever adapter the system now names %1. To keep COM %2 on "
-                               "one adapter, choose it in the port list and press OK: the program then pins "
-                               "COM %2 to it.")
-                    .arg(device)
-                    .arg(comNumber);
+        text += QStringLiteral("\n\n%1 opens whatever adapter the system then names %2. %3")
+                    .arg(window ? QStringLiteral("Retry") : QStringLiteral("The next run"), device,
+                         keepOnOneAdapter(comNumber, audience));
     }
     return text;
 }

@@ -11,14 +11,17 @@
 // message box tell the same.
 namespace PortDiagnosis {
 
+// Who reads the advice: the window's operator (the port list, Retry) or a command-line user (--port).
+enum class Audience { Window, CommandLine };
+
 // qtCause is what the serial port library made of the failure, qtMessage its words.
 PortError openFailure(int comNumber, const QString& device, PortError::Cause qtCause,
-                      const QString& qtMessage);
+                      const QString& qtMessage, Audience audience = Audience::Window);
 
 // For a number that names no device at all.
 PortError noSuchNumber(int comNumber);
 
 // What the operator reads when the port closed because its device hung up.
-QString hangUp(int comNumber, const QString& device);
+QString hangUp(int comNumber, const QString& device, Audience audience = Audience::Window);
 
 } // namespace PortDiagnosis

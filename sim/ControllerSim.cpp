@@ -143,6 +143,11 @@ void ControllerSim::onReadable() {
         if (isLoad) {
             ++m_downloadRequests;
             QList<QByteArray> lines = m_options.lines ? *m_options.lines : generatedReply();
+            if (m_options.endlessLineBytes > 0) {
+                lines = SimReply::downloadLines(0).mid(0, 7);
+                const QByteArray line = QByteArray(m_options.endlessLineBytes - 2, 'x') + "\r\n";
+                m_endless = line.repeated(std::max(1, (256 << 10) / int(line.size())));
+            }
             bool hangUpAtEnd = false;
             if (m_options.hangUpAfterLine >= 0 && m_options.hangUpAfterLine < lines.size()) {
                 lines.resize(m_options.hangUpAfterLine);
@@ -223,6 +228,11 @@ void ControllerSim::pump() {
     if (!m_queue.isEmpty()) {
         return;
     }
+    if (!m_endless.isEmpty()) {
+        m_queue << m_endless;
+        m_writeNotifier->setEnabled(true);
+        return;
+    }
     m_pacer.stop();
     if (m_hangUpAtEnd) {
         // The lines sent reach the program before the cable is pulled: closing the pty at once would
@@ -251,6 +261,7 @@ void ControllerSim::closePty() {
     }
     m_master = m_slave = -1;
     m_queue.clear();
+    m_endless.clear();
 }
 
 void ControllerSim::hangUp() {

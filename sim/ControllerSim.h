@@ -19,6 +19,7 @@ struct SimOptions {
     int silentAttempts = 1;   // ... in this many download requests, then answers in full
     int hangUpAfterLine = -1; // the device goes away after this many lines
     int lineGapMs = 0;        // pause after each line, so that each arrives in a read of its own
+    int endlessLineBytes = 0; // after the header, lines of this many bytes without end (a broken controller)
     std::optional<QList<QByteArray>> lines; // the download reply, when not the generated one
     std::optional<QByteArray> queryReply;   // the log-count reply, when not the generated one
 };
@@ -87,6 +88,7 @@ private:
     QList<QByteArray> m_queue; // pieces still to send: the stray text, then one piece per line
     qsizetype m_offset = 0;    // bytes of the first piece already sent
     bool m_hangUpAtEnd = false;
+    QByteArray m_endless; // what an endless reply sends again and again
     QByteArray m_inbox;
     QByteArray m_received;
     int m_downloadRequests = 0;

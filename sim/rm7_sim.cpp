@@ -47,7 +47,11 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption stray(QStringLiteral("stray"),
                                    QStringLiteral("Characters sent before each reply."),
                                    QStringLiteral("text"));
-    parser.addOptions({records, fast, settings, com, silent, hangUp, stray});
+    const QCommandLineOption endless(
+        QStringLiteral("endless"),
+        QStringLiteral("After the header, send lines of this many bytes without end."),
+        QStringLiteral("bytes"));
+    parser.addOptions({records, fast, settings, com, silent, hangUp, stray, endless});
     parser.process(app);
 
     SimOptions options;
@@ -56,6 +60,7 @@ int main(int argc, char* argv[]) {
     options.silentAfterLine = parser.isSet(silent) ? parser.value(silent).toInt() : -1;
     options.hangUpAfterLine = parser.isSet(hangUp) ? parser.value(hangUp).toInt() : -1;
     options.stray = parser.value(stray).toLatin1();
+    options.endlessLineBytes = parser.value(endless).toInt();
 
     ControllerSim sim(options);
     if (!sim.start()) {

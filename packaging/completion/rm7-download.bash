@@ -5,14 +5,14 @@
 # rm7-download's options, one word each; ":kind" says what the option takes (see _rm7_complete).
 # A new option is one more word here.
 _rm7_download() {
-    local options=(-h --help --help-all -v --version --download:file --count --port:port --quiet)
+    local options=(-h --help --help-all -v --version --download:file --count --port:port --quiet --verbose)
     _rm7_complete
 }
 
 # rm7-sim's options, as above.
 _rm7_sim() {
     local options=(-h --help --help-all -v --version --records:value --fast --settings:folder --com:value
-        --silent-after:value --hang-up-after:value --stray:value)
+        --silent-after:value --hang-up-after:value --stray:value --endless:value)
     _rm7_complete
 }
 

@@ -25,3 +25,4 @@ complete -c rm7-download -l download -r -F -d 'Download the log into a file (- f
 complete -c rm7-download -l count -d 'Print how many logs the controller holds'
 complete -c rm7-download -l port -x -k -a '(__rm7_download_ports)' -d 'COM number or device path'
 complete -c rm7-download -l quiet -d 'Print no progress'
+complete -c rm7-download -l verbose -d 'Print the program log lines too'

@@ -7,6 +7,9 @@
 #include "ComsBox.h"
 #include "ControllerSim.h"
 #include "DialogOperator.h"
+#include "LeftoverDialog.h"
+#include "LogViewer.h"
+#include "RecordTableModel.h"
 #include "TestEnvironment.h"
 
 #include <QComboBox>
@@ -16,6 +19,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 #include <functional>
 
@@ -240,6 +244,48 @@ private slots:
         QVERIFY(choice);
         QCOMPARE(choice->number, 4);
         QCOMPARE(choice->pinTo, QString());
+    }
+
+    // Every leftover copy in one dialog: what each is, a choice each (Later unless changed), a look at one in
+    // the log viewer; OK takes the choices, Escape keeps every copy for later.
+    void leftoverDialog_data() {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK") << true;
+        QTest::newRow("Escape") << false;
+    }
+    void leftoverDialog() {
+        QFETCH(bool, ok);
+        const QDateTime when(QDate(2026, 12, 7), QTime(3, 26, 41));
+        const LineStore lines = LineStore::fromText("RM7\r\nDate,Level\r\n01/11/2026,1\r\n");
+        const QList<LeftoverCopy> copies = {
+            {"RM7-0042, North Pump Station", 46, 108, false, when, 2048, [&] { return lines; }},
+            {"", 108, 108, true, when, 5000, [&] { return lines; }}};
+        QStringList rows;
+        int viewerRows = -1;
+        onNextModal<LeftoverDialog>([&](LeftoverDialog* dialog) {
+            for (int row = 0; row < 2; ++row) {
+                QStringList cells;
+                for (int column = 0; column < 4; ++column) {
+                    cells << dialog->table()->item(row, column)->text();
+                }
+                rows << cells.join(u'|') + u'|' + dialog->choiceOf(row)->currentText();
+            }
+            dialog->findChild<QPushButton*>(QStringLiteral("view"))->click();
+            auto* viewer = dialog->findChild<LogViewer*>();
+            viewerRows = viewer != nullptr && viewer->isVisible() ? viewer->model()->rowCount() : -1;
+            viewer->close();
+            dialog->choiceOf(0)->setCurrentIndex(0);
+            dialog->choiceOf(1)->setCurrentIndex(1);
+            QTest::keyClick(dialog, ok ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        const QList<LeftoverChoice> choices = m_op->reviewLeftovers(copies);
+        QCOMPARE(rows,
+                 QStringList(
+                     {"RM7-0042, North Pump Station|46 of 108, incomplete|2026-12-07 03:26:41|2.0 kB|Later",
+                      "(no header)|108, complete|2026-12-07 03:26:41|4.9 kB|Later"}));
+        QCOMPARE(viewerRows, 1);
+        const QList<LeftoverChoice> chosen = {LeftoverChoice::Save, LeftoverChoice::Discard};
+        QCOMPARE(choices, ok ? chosen : QList<LeftoverChoice>(2, LeftoverChoice::Later));
     }
 
     void endingTheProgramEndsTheProcess_data() {

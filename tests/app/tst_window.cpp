@@ -4,6 +4,7 @@
 #include "AccessibleAnnouncer.h"
 #include "LogView.h"
 #include "LogViewer.h"
+#include "PanelBox.h"
 #include "ProgressView.h"
 #include "RecordTableModel.h"
 #include "SimReply.h"
@@ -128,8 +129,8 @@ private slots:
         MainForm& f = *w->form;
         const auto shown = [&f] {
             QStringList now;
-            for (QLineEdit* panel : f.StatusPanel) {
-                now << panel->text() << panel->palette().color(QPalette::Base).name();
+            for (PanelBox* panel : f.StatusPanel) {
+                now << panel->wholeText() << panel->palette().color(QPalette::Base).name();
             }
             return now << f.LogText->toPlainText() << QString::number(f.LoadProgress->value())
                        << QString::number(f.SaveButton->isEnabled())
@@ -138,7 +139,7 @@ private slots:
         QStringList atBox;
         w->op.onQuestion = [&](const ScriptedOperator::Question&) { atBox = shown(); };
         f.LoadButton->click();
-        QCOMPARE(f.StatusPanel[0]->text(), QStringLiteral("Downloading..."));
+        QCOMPARE(f.StatusPanel[0]->wholeText(), QStringLiteral("Downloading..."));
         QVERIFY(!f.LoadButton->isEnabled() && !f.SelComs->isEnabled() && !f.ConnectMenu->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(w->idle(), 10000);
         QCOMPARE(w->op.texts(), QStringList{"Download Complete!"});
@@ -177,7 +178,7 @@ private slots:
         QVERIFY(w->startSim({.records = 0, .stray = "\x05?"}));
         QVERIFY(w->openWindow());
         w->form->ConnectMenu->trigger();
-        QTRY_COMPARE(w->form->StatusPanel[0]->text(), QStringLiteral("No logs to load.."));
+        QTRY_COMPARE(w->form->StatusPanel[0]->wholeText(), QStringLiteral("No logs to load.."));
         QCOMPARE(panelColour(0), QColor(255, 0, 0));
         QCOMPARE(w->op.beeps, 1);
         QCOMPARE(w->form->LogText->toPlainText(), QStringLiteral("No log entries!"));
@@ -199,7 +200,7 @@ private slots:
         QCOMPARE(w->op.texts(), QStringList{"No Response from Controller."});
         QVERIFY(portClosedWhenAsked && w->idle());
         QCOMPARE(w->form->LogText->toPlainText(), newest(SimReply::downloadLines(20), 10));
-        QCOMPARE(w->form->StatusPanel[0]->text(), QStringLiteral("Download incomplete."));
+        QCOMPARE(w->form->StatusPanel[0]->wholeText(), QStringLiteral("Download incomplete."));
         QVERIFY(w->form->SaveButton->isEnabled() && w->form->SaveFile->isEnabled());
     }
 
@@ -222,6 +223,31 @@ private slots:
         QCOMPARE(w->op.programEnds, 2);
     }
 
+    // A text that does not fit its panel is cut with "…" at its end, never silently: a cut number must not
+    // read as another. The whole text is the panel's tool tip.
+    void panelsCutTextsVisibly_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("fits") << "Load Complete.";
+        QTest::newRow("a long site") << "Site: North Pump Station";
+        QTest::newRow("a count of 2000") << "Log Entries: 2000 of the upper reservoir's gauges";
+    }
+    void panelsCutTextsVisibly() {
+        QFETCH(QString, text);
+        QVERIFY(w->openWindow());
+        PanelBox* panel = w->form->StatusPanel[1];
+        panel->setWholeText(text);
+        const bool fits = panel->fontMetrics().horizontalAdvance(text) < panel->contentsRect().width() - 8;
+        QCOMPARE(panel->text() == text, fits);
+        if (!fits) {
+            QVERIFY(panel->text().endsWith(u'…'));
+            QVERIFY(text.startsWith(panel->text().chopped(1)));
+            QVERIFY(panel->fontMetrics().horizontalAdvance(panel->text()) <= panel->contentsRect().width());
+        }
+        QCOMPARE(panel->toolTip(), fits ? QString() : text);
+        QCOMPARE(panel->accessibleName(), "Download header 1: " + text);
+        QCOMPARE(panel->size(), QSize(1455 / 15, 315 / 15)); // the panel keeps its designed size
+    }
+
     // The query's count shows on green; the next download's header gives the panel its colour back.
     void hiddenQueryShowsTheCount() {
         QVERIFY(w->startSim({.records = 20}));
@@ -232,7 +258,7 @@ private slots:
         w->form->LoadButton->click();
         QCOMPARE(w->form->StatusPanel[2]->text(), QString());
         QCOMPARE(panelColour(2), QColor(0, 255, 0));
-        QTRY_COMPARE(w->form->StatusPanel[2]->text(), QStringLiteral("Log Entries: 20"));
+        QTRY_COMPARE(w->form->StatusPanel[2]->wholeText(), QStringLiteral("Log Entries: 20"));
         QCOMPARE(panelColour(2), w->form->StatusPanel[2]->palette().color(QPalette::Button));
     }
 
@@ -283,14 +309,19 @@ private slots:
         QCOMPARE(copy, SimReply::downloadLines(300).mid(0, lines).join());
 
         const QString name = w->env.path(QStringLiteral("recovered.csv"));
-        w->op.answers = {Answer::Yes};
+        w->op.leftoverChoices = {{LeftoverChoice::Save}};
         w->op.saveFiles = {name};
         QVERIFY(w->openWindow());
         QVERIFY(activate());
-        QTRY_VERIFY(!w->op.questions.isEmpty());
-        QVERIFY(w->op.texts().first().startsWith(QStringLiteral("%1 lines downloaded on ").arg(lines)));
+        QTRY_COMPARE(w->op.leftoverReviews.size(), 1);
+        const LeftoverCopy& offered = w->op.leftoverReviews.first().first();
+        QCOMPARE(QList<int>({offered.lines, offered.expected, int(offered.complete)}),
+                 QList<int>({lines, 308, 0}));
+        QCOMPARE(offered.controller, QStringLiteral("RM7-0042, North Pump Station"));
         QCOMPARE(readFileBytes(name), copy);
         QVERIFY(w->env.recoveryCopies().isEmpty());
+        w->form->Form_Activate(); // offered once, at the first activation
+        QCOMPARE(w->op.leftoverReviews.size(), 1);
     }
 
     // Ctrl+L opens the viewer beside the window; its table follows a download as it arrives.
@@ -333,13 +364,11 @@ private slots:
         QCOMPARE(progress->valueInterface()->maximumValue().toInt(), 100);
         for (int i = 0; i < 5; ++i) {
             QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(w->form->StatusPanel[i]);
-            QCOMPARE(panel->text(QAccessible::Name), i == 0 ? QStringLiteral("Download status")
-                                                            : QStringLiteral("Download header %1").arg(i));
-            QCOMPARE(panel->text(QAccessible::Value), w->form->StatusPanel[i]->text());
+            QCOMPARE(panel->text(QAccessible::Name),
+                     (i == 0 ? QStringLiteral("Download status: ")
+                             : QStringLiteral("Download header %1: ").arg(i)) +
+                         w->form->StatusPanel[i]->wholeText());
         }
-        // A panel too narrow for its text shows the whole text as its tool tip.
-        QVERIFY(!w->form->StatusPanel[1]->toolTip().isEmpty());
-        QCOMPARE(w->form->StatusPanel[0]->toolTip(), QString());
     }
 };
 

@@ -29,6 +29,8 @@ constexpr int kPortUnavailable = 3;
 constexpr int kNoLogs = 4;
 constexpr int kSilent = 5;
 constexpr int kFileError = 6;
+constexpr int kIncomplete = 7;
+constexpr int kUnreadableReply = 8;
 
 QStringList folderEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -92,7 +94,11 @@ private slots:
         QTest::newRow("both commands") << QStringList{"--count", "--download", "x"} << kUsage << "";
         QTest::newRow("no command") << QStringList{"--quiet"} << kUsage << "";
         QTest::newRow("unknown option") << QStringList{"--count", "--colour"} << kUsage << "";
+        QTest::newRow("unknown option alone") << QStringList{"--frobnicate"} << kUsage << "";
+        QTest::newRow("a short unknown option") << QStringList{"-q"} << kUsage << "";
+        QTest::newRow("a file name alone") << QStringList{"log.csv"} << kUsage << "";
         QTest::newRow("bad port") << QStringList{"--count", "--port", "fast"} << kUsage << "";
+        QTest::newRow("a port it does not know") << QStringList{"--count", "--port", "40"} << kUsage << "";
     }
     void helpAndVersionNeedNoDisplay() {
         QFETCH(QStringList, arguments);
@@ -101,13 +107,25 @@ private slots:
         QProcess process;
         QCOMPARE(run(process, arguments), exitCode);
         QVERIFY(QString::fromUtf8(process.readAllStandardOutput()).contains(output));
+        if (exitCode == kUsage) {
+            QVERIFY(process.readAllStandardError().contains("Try 'rm7-download --help'."));
+        }
+    }
+
+    // Without a port ever chosen, the command line says how to choose one and stores none itself.
+    void noPortEverChosen() {
+        m_env->writeIni("[DEFAULT]\r\npath=/data/\r\n");
+        QProcess process;
+        QCOMPARE(run(process, {"--count"}), kUsage);
+        QVERIFY(process.readAllStandardError().contains("no port was ever chosen: give one with --port"));
+        QCOMPARE(m_env->readIni(), QByteArray("[DEFAULT]\r\npath=/data/\r\n"));
     }
 
     // Every way a run can end, with its exit code, what it says and the file it leaves.
     void outcomes_data() {
         QTest::addColumn<int>("records");
         QTest::addColumn<int>("silentAfter");
-        QTest::addColumn<bool>("missingDevice");
+        QTest::addColumn<QString>("scenario"); // the port missing, noise before the reply, an endless reply
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("output");
@@ -115,46 +133,56 @@ private slots:
         QTest::addColumn<bool>("fileMade");
         const QByteArray none;
         QTest::newRow("complete download")
-            << 200 << -1 << false << QStringList{"--download", "@/log.csv"} << kDone << none << "" << true;
-        QTest::newRow("to standard output") << 50 << -1 << false << QStringList{"--download", "-"} << kDone
+            << 200 << -1 << "" << QStringList{"--download", "@/log.csv"} << kDone << none << "" << true;
+        QTest::newRow("to standard output") << 50 << -1 << "" << QStringList{"--download", "-"} << kDone
                                             << SimReply::downloadLines(50).join() << "" << false;
-        QTest::newRow("count") << 300 << -1 << false << QStringList{"--count"} << kDone << QByteArray("300\n")
+        QTest::newRow("count") << 300 << -1 << "" << QStringList{"--count"} << kDone << QByteArray("300\n")
                                << "" << false;
-        QTest::newRow("no logs") << 0 << -1 << false << QStringList{"--download", "@/log.csv"} << kNoLogs
-                                 << none << "no log entries" << false;
-        QTest::newRow("silent controller") << 100 << 20 << false << QStringList{"--download", "@/log.csv"}
+        QTest::newRow("no logs") << 0 << -1 << "" << QStringList{"--download", "@/log.csv"} << kNoLogs << none
+                                 << "no log entries" << false;
+        QTest::newRow("silent controller") << 100 << 20 << "" << QStringList{"--download", "@/log.csv"}
                                            << kSilent << none << "no response" << false;
         QTest::newRow("silent to the count")
-            << 100 << 0 << false << QStringList{"--count"} << kSilent << none << "no response" << false;
+            << 100 << 0 << "" << QStringList{"--count"} << kSilent << none << "no response" << false;
         QTest::newRow("missing port")
-            << 100 << -1 << true << QStringList{"--download", "@/log.csv"} << kPortUnavailable << none
-            << "port not available: Nothing is connected as COM 3 \\(.*\\)\\. Check the cable" << false;
+            << 100 << -1 << "missing" << QStringList{"--download", "@/log.csv"} << kPortUnavailable << none
+            << "rm7-download: port not available: Nothing is connected as COM 3 \\(.*\\)\\. Check the cable"
+            << false;
         QTest::newRow("file cannot be written")
-            << 100 << -1 << false << QStringList{"--download", "@/no such folder/log.csv"} << kFileError
-            << none << "cannot write" << false;
-        QTest::newRow("a folder") << 100 << -1 << false << QStringList{"--download", "@"} << kFileError
-                                  << none << "cannot write .*: Is a directory" << false;
+            << 100 << -1 << "" << QStringList{"--download", "@/no such folder/log.csv"} << kFileError << none
+            << "cannot write" << false;
+        QTest::newRow("a folder") << 100 << -1 << "" << QStringList{"--download", "@"} << kFileError << none
+                                  << "cannot write .*: Is a directory" << false;
+        QTest::newRow("noise before the count reply")
+            << 10 << -1 << "noisy" << QStringList{"--count"} << kUnreadableReply << QByteArray("")
+            << "the controller's count reply carries no count: \"\\\\x01\\*01a0" << false;
+        QTest::newRow("a controller that never stops")
+            << 0 << -1 << "endless" << QStringList{"--download", "@/log.csv"} << kIncomplete << none
+            << "the download is incomplete: it was stopped after \\d+ lines" << false;
         QTest::newRow("a full device")
-            << 100 << -1 << false << QStringList{"--download", "/dev/full"} << kFileError << none
+            << 100 << -1 << "" << QStringList{"--download", "/dev/full"} << kFileError << none
             << "cannot write /dev/full: No space left on device" << false;
     }
     void outcomes() {
         QFETCH(int, records);
         QFETCH(int, silentAfter);
-        QFETCH(bool, missingDevice);
+        QFETCH(QString, scenario);
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, output);
         QFETCH(QString, message);
         QFETCH(bool, fileMade);
 
-        ControllerSim sim(
-            SimOptions{.records = records, .silentAfterLine = silentAfter, .silentAttempts = 99});
+        ControllerSim sim(SimOptions{.records = records,
+                                     .stray = scenario == u"noisy" ? "\x01" : "",
+                                     .silentAfterLine = silentAfter,
+                                     .silentAttempts = 99,
+                                     .endlessLineBytes = scenario == u"endless" ? 64 << 10 : 0});
         startSim(sim);
         if (silentAfter == 0) {
             sim.options().queryReply = QByteArray();
         }
-        if (missingDevice) {
+        if (scenario == u"missing") {
             QFile::remove(m_env->settingsFolder() + QStringLiteral("ports/com3"));
             m_env->placeMissingDevice(3);
         }
@@ -174,8 +202,14 @@ private slots:
         }
         // A run that made no file leaves nothing behind either.
         QCOMPARE(folderEntries(out.path()).size(), fileMade ? 1 : 0);
-        // Lines that reached no file stay in the recovery copy; saved lines need none.
-        QCOMPARE(m_env->recoveryCopies().size(), silentAfter > 0 || arguments.contains("/dev/full") ? 1 : 0);
+        // Lines that reached no file stay in the recovery copy, and the run says where; saved lines need
+        // none.
+        const bool kept = silentAfter > 0 || scenario == u"endless" || arguments.contains("/dev/full");
+        QCOMPARE(m_env->recoveryCopies().size(), kept ? 1 : 0);
+        QCOMPARE(said.contains(QStringLiteral("lines received are kept in ") + m_env->stateFolder()), kept);
+        // Each error is told once, with no log line beside it.
+        QVERIFY2(!said.contains(QStringLiteral("rm7.")), qPrintable(said));
+        QCOMPARE(said.count(QStringLiteral("Nothing is connected")), scenario == u"missing" ? 1 : 0);
     }
 
     void portGivenAsDevicePath() {
@@ -201,7 +235,7 @@ private slots:
     }
     void targetsThatAreNoFileAreWrittenInPlace() {
         QFETCH(QString, kind);
-        ControllerSim sim(SimOptions{.records = 30});
+        ControllerSim sim(SimOptions{.records = 30, .paced = true});
         startSim(sim);
         QTemporaryDir out;
         QString target = out.filePath(QStringLiteral("target"));
@@ -224,14 +258,16 @@ private slots:
             }
         }
         QByteArray arrived;
+        qsizetype whileRunning = 0; // bytes that came before the run ended: as they arrive, not at the end
+        QProcess process;
         QSocketNotifier notifier(reader, QSocketNotifier::Read);
         connect(&notifier, &QSocketNotifier::activated, this, [&] {
             char buffer[4096];
             for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;) {
                 arrived.append(buffer, n);
             }
+            whileRunning = process.state() == QProcess::Running ? arrived.size() : whileRunning;
         });
-        QProcess process;
         process.setChildProcessModifier([slave] {
             if (slave >= 0) { // the terminal becomes the run's own
                 ::setsid();
@@ -240,6 +276,7 @@ private slots:
         });
         QCOMPARE(run(process, {"--download", target, "--quiet"}), kDone);
         QTRY_COMPARE(arrived, SimReply::downloadLines(30).join());
+        QVERIFY(whileRunning > 0);
         struct stat after {};
         ::stat(QFile::encodeName(target).constData(), &after);
         QVERIFY(kind == u"fifo" ? S_ISFIFO(after.st_mode) : S_ISCHR(after.st_mode));
@@ -251,6 +288,7 @@ private slots:
         QTest::addColumn<int>("signalNumber");
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP (the terminal closed)") << int(SIGHUP);
     }
     void stopSignalLeavesNoFileAndFreesThePort() {
         QFETCH(int, signalNumber);
@@ -273,11 +311,70 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 128 + signalNumber);
         QCOMPARE(readFileBytes(file), before);
+        // The lines received so far wait in the recovery copy, and the run says where.
+        QCOMPARE(m_env->recoveryCopies().size(), 1);
+        QVERIFY(process.readAllStandardError().contains("lines received are kept in " +
+                                                        QFile::encodeName(m_env->recoveryCopies().first())));
         QCOMPARE(folderEntries(out.path()), QStringList{"log.csv"});
         ComPort port;
         port.setCommPort(3);
         port.setPortOpen(true);
         QVERIFY(port.PortOpen());
+    }
+
+    // A reader that goes away (as "| head" does) ends the run with one line and the copy kept; a name the
+    // folder cannot hold, and a relative XDG folder, are known before the controller is asked anything.
+    void brokenPipeNameTooLongRelativeFolders_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("broken pipe") << "pipe";
+        QTest::newRow("name too long") << "name";
+        QTest::newRow("relative XDG folders, --verbose") << "relative";
+    }
+    void brokenPipeNameTooLongRelativeFolders() {
+        QFETCH(QString, kind);
+        ControllerSim sim(SimOptions{.records = 300, .paced = kind == u"pipe"});
+        startSim(sim);
+        QTemporaryDir out;
+        QProcess process;
+        prepare(process);
+        QStringList arguments{"--download",
+                              kind == u"pipe" ? "-" : out.filePath(QString(kind == u"name" ? 300 : 8, u'x'))};
+        if (kind == u"relative") { // HOME holds the settings; the relative XDG folders are not used
+            QProcessEnvironment environment = process.processEnvironment();
+            environment.insert(QStringLiteral("HOME"), m_env->configHome() + QStringLiteral("/home"));
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("relative/config"));
+            environment.insert(QStringLiteral("XDG_STATE_HOME"), QStringLiteral("relative/state"));
+            process.setProcessEnvironment(environment);
+            process.setWorkingDirectory(out.path());
+            QVERIFY(QDir().mkpath(m_env->configHome() + QStringLiteral("/home/.config")));
+            QVERIFY(QFile::rename(m_env->settingsFolder(),
+                                  m_env->configHome() + QStringLiteral("/home/.config/korvane")));
+            arguments << "--verbose";
+        }
+        if (kind == u"pipe") { // the reader takes a few bytes and goes
+            process.setProgram(QStringLiteral("bash"));
+            arguments =
+                QStringList{"-c", "\"$0\" --download - | head -c 1000 >/dev/null; exit ${PIPESTATUS[0]}",
+                            QStringLiteral(RM7_DOWNLOAD)};
+        }
+        process.setArguments(arguments);
+        process.start();
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning,
+                                 60000); // the simulator answers meanwhile
+        const QByteArray said = process.readAllStandardError();
+        if (kind == u"pipe") {
+            QCOMPARE(process.exitCode(), kFileError);
+            QVERIFY2(said.contains("cannot write standard output: Broken pipe\n"), said.constData());
+            QCOMPARE(m_env->recoveryCopies().size(), 1);
+        } else if (kind == u"name") {
+            QCOMPARE(process.exitCode(), kFileError);
+            QVERIFY(said.contains("File name too long"));
+            QCOMPARE(sim.received(), QByteArray()); // the controller was never asked
+        } else {
+            QCOMPARE(process.exitCode(), kDone);
+            QVERIFY2(said.contains("XDG_CONFIG_HOME is a relative path"), said.constData()); // a log line
+            QVERIFY(!QFileInfo::exists(out.filePath(QStringLiteral("relative"))));
+        }
     }
 
     // Progress on a pipe is a plain line a second; on a terminal, one line redrawn in place, back to its
@@ -320,6 +417,10 @@ private slots:
         } else {
             seen = process.readAllStandardError();
         }
+        // First which port the run uses, then the reports.
+        const QByteArray named = "rm7-download: COM 3 (" + QFile::encodeName(sim.devicePath()) + ")";
+        QVERIFY2(seen.startsWith(named + (terminal ? "\r\n" : "\n")), seen.constData());
+        seen = seen.mid(seen.indexOf('\n') + 1);
         QCOMPARE(seen.count('\n'), terminal ? 1 : seen.count('\n'));
         const QList<QByteArray> reports = seen.trimmed().split(terminal ? '\r' : '\n');
         QVERIFY2(reports.size() >= 3, seen.constData());

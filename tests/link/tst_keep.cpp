@@ -7,8 +7,12 @@
 #include "RecoveryCopy.h"
 #include "SimReply.h"
 
+#include <QSysInfo>
 #include <QtTest>
 #include <cerrno>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 
 Q_DECLARE_METATYPE(Answer)
@@ -28,7 +32,7 @@ struct Kept {
 
     Kept() {
         copy.restart();
-        copy.finish(lines);
+        copy.finish(lines, false);
     }
     QString report(int result) const {
         return QStringLiteral("%1|%2|%3|").arg(result).arg(keep.LogsSaved()).arg(QFile::exists(copy.path())) +
@@ -202,41 +206,139 @@ private slots:
         QCOMPARE(readFileBytes(name), SimReply::downloadLines(60).mid(0, atWriting).join());
     }
 
-    // At start-up each copy an earlier run left is offered: Yes saves its whole lines through the Save
-    // dialog, No gives them up, Cancel in the Save dialog keeps them for the next start.
-    void leftoversAreOffered_data() {
-        QTest::addColumn<Answer>("answer");
-        QTest::addColumn<bool>("chooseFile");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("Yes") << Answer::Yes << true << false;
-        QTest::newRow("No") << Answer::No << false << false;
-        QTest::newRow("Yes, then Cancel") << Answer::Yes << false << true;
-    }
+    // At start-up every copy earlier runs left is offered in one dialog, described from its header (the
+    // controller, its lines of those announced, when to the second); each is saved through the Save
+    // dialog (a Cancel there keeps it, a failed save offers it again), discarded, or kept for later.
     void leftoversAreOffered() {
-        QFETCH(Answer, answer);
-        QFETCH(bool, chooseFile);
-        QFETCH(bool, kept);
-        const QByteArray lines = LineStore::fromText(kLines).lines(1, 17).toByteArray();
+        const QList<QByteArray> lines = SimReply::downloadLines(20);
+        const QStringList names = {"a", "b", "c", "d"};
         QDir().mkpath(m_env->stateFolder());
-        const QString copy = m_env->stateFolder() + QStringLiteral("recovery-20261201-120000-4242-0.csv");
-        QFile file(copy);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(lines + "01/11/2026,00:1"); // killed in the middle of a line
-        file.close();
-        const QString when = QFileInfo(copy).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+        for (const QString& name : names) {
+            QFile file(m_env->stateFolder() +
+                       QStringLiteral("recovery-20261201-12000%1-4242-0.csv").arg(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(name == u"d" ? lines.join()
+                                    : lines.mid(0, 17).join() + "01/11/2026,00:1"); // cut mid-line
+        }
+        const QDateTime writtenA =
+            QFileInfo(m_env->stateFolder() + "recovery-20261201-12000a-4242-0.csv").lastModified();
         Kept k;
-        k.op.questions.clear();
-        k.op.answers = {answer};
-        k.op.saveFiles = {chooseFile ? std::optional<QString>(m_env->path(QStringLiteral("r.csv")))
-                                     : std::nullopt};
+        k.op.leftoverChoices = {
+            {LeftoverChoice::Save, LeftoverChoice::Save, LeftoverChoice::Discard, LeftoverChoice::Later},
+            {LeftoverChoice::Later}};
+        const QString saved = m_env->path(QStringLiteral("a.csv"));
+        k.op.saveFiles = {saved, std::nullopt};
+        k.op.answers = {Answer::Ok}; // the failed save of the second copy
+        k.op.onSaveDialog = [&] {    // the second copy's save fails: its file name is refused
+            if (k.op.saveRequests.size() == 2) {
+                k.op.saveFiles = {m_env->path(QStringLiteral("b[1].csv"))};
+            }
+        };
         k.keep.offerLeftovers();
-        QCOMPARE(k.op.texts(), QStringList{QStringLiteral("17 lines downloaded on %1 were not saved.\r\n"
-                                                          "Save them now?")
-                                               .arg(when)});
-        QCOMPARE(k.op.questions.first().title, QStringLiteral("Unsaved Download"));
-        QCOMPARE(readFileBytes(m_env->path(QStringLiteral("r.csv"))), chooseFile ? lines : QByteArray());
-        QCOMPARE(QFile::exists(copy), kept);
-        QVERIFY(QFile::exists(k.copy.path())); // this program's own copy is not a leftover
+        QCOMPARE(k.op.leftoverReviews.size(), 2);
+        const LeftoverCopy& a = k.op.leftoverReviews.first().first();
+        QCOMPARE(a.controller, QStringLiteral("RM7-0042, North Pump Station"));
+        QCOMPARE(QList<int>({a.lines, a.expected, int(a.complete)}), QList<int>({17, 28, 0}));
+        QCOMPARE(a.written, writtenA);
+        QCOMPARE(k.op.leftoverReviews.last().first().load().lines(1, 17).toByteArray(),
+                 lines.mid(0, 17).join());
+        QVERIFY(k.op.leftoverReviews.first().last().complete);
+        QCOMPARE(k.op.leftoverReviews.last().size(), 1); // the copy whose save failed, again
+        QCOMPARE(readFileBytes(saved), lines.mid(0, 17).join());
+        const QStringList left = QDir(m_env->stateFolder()).entryList({"recovery-*.csv"}, QDir::Files);
+        QCOMPARE(left.size(), 3); // this program's own copy, the failed one, the one for later
+        QVERIFY(!left.contains("recovery-20261201-12000a-4242-0.csv") &&
+                !left.contains("recovery-20261201-12000c-4242-0.csv"));
+    }
+
+    // After Retry the attempt so far keeps a copy of its own until a later attempt holds as many lines or
+    // completes: after a worse attempt and Cancel, the next start offers the better one too.
+    void retryKeepsTheBestAttempt_data() {
+        QTest::addColumn<int>("secondSilentAfter"); // -1: the second attempt completes
+        QTest::addColumn<QList<int>>("offered");    // the lines of the copies offered at the next start
+        QTest::newRow("worse, then Cancel") << 10 << QList<int>{46, 10};
+        QTest::newRow("better, then Cancel") << 50 << QList<int>{50};
+        QTest::newRow("complete") << -1 << QList<int>{};
+    }
+    void retryKeepsTheBestAttempt() {
+        QFETCH(int, secondSilentAfter);
+        QFETCH(QList<int>, offered);
+        {
+            ControllerSim sim({.records = 60, .silentAfterLine = 46, .silentAttempts = 2});
+            QVERIFY(sim.start() && sim.placeLink(m_env->settingsFolder(), 1));
+            ComPort port; // the program, without LinkFixture's settings and state folders of its own
+            Settings settings;
+            ScriptedOperator op;
+            Link link(port, settings, op);
+            link.startDownload(DownloadEntry::Button);
+            QTRY_COMPARE(link.LineCount(), 46);
+            link.ResponseTimer_Timer(); // progress
+            sim.options().silentAfterLine = secondSilentAfter;
+            sim.options().silentAttempts = secondSilentAfter < 0 ? 0 : 2;
+            op.answers = {Answer::Retry, Answer::Cancel};
+            link.ResponseTimer_Timer(); // silence: Retry
+            QTRY_VERIFY(link.LineCount() >= std::max(secondSilentAfter, 10) || !link.replyAwaited());
+            if (secondSilentAfter >= 0) {
+                QTRY_COMPARE(link.LineCount(), secondSilentAfter);
+                link.ResponseTimer_Timer();
+                link.ResponseTimer_Timer(); // silence again: Cancel
+            } else {
+                QTRY_VERIFY(!link.replyAwaited());
+                link.PromptSaveLogs(); // given up (No), as a new download or Exit would ask
+            }
+            QCOMPARE(link.LineCount(), secondSilentAfter < 0 ? 0 : secondSilentAfter);
+        } // the program is gone
+        QList<int> counts;
+        for (const RecoveryCopy::Found& found : RecoveryCopy::leftovers()) {
+            counts << found.count;
+        }
+        std::sort(counts.rbegin(), counts.rend());
+        QCOMPARE(counts, offered);
+    }
+
+    // The copies are the user's alone, whatever the umask; with the state disk full a leftover is still
+    // offered, read-only when its lock cannot be made (in a child with a full tmpfs of its own).
+    void copiesArePrivateAndOfferedOnAFullDisk() {
+        const mode_t before = ::umask(022);
+        RecoveryCopy copy;
+        copy.restart();
+        ::umask(before);
+        const auto mode = [](const QString& path) { return QFileInfo(path).permissions() & 0x7777; };
+        QCOMPARE(mode(m_env->stateFolder()), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                 QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        QCOMPARE(mode(copy.path()),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        QCOMPARE(mode(copy.path() + ".lock"), mode(copy.path()));
+        copy.remove();
+
+        const QByteArray report = reportFromChild([this]() -> QByteArray {
+            if (::unshare(CLONE_NEWNS) != 0 ||
+                ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount("tmpfs", QFile::encodeName(m_env->stateFolder()).constData(), "tmpfs", 0,
+                        "size=64k") != 0) {
+                return "no mount";
+            }
+            QFile copy(m_env->stateFolder() + QStringLiteral("recovery-20261201-120000-4242-0.csv"));
+            copy.open(QIODevice::WriteOnly);
+            copy.write("a,1\r\nb,2\r\nc,"); // the disk filled in the middle of a line
+            copy.close();
+            QFile lock(copy.fileName() + QStringLiteral(".lock")); // its program is gone
+            lock.open(QIODevice::WriteOnly);
+            lock.write("999999\nrm7-download\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+            lock.close();
+            QFile filler(m_env->stateFolder() + QStringLiteral("filler"));
+            filler.open(QIODevice::WriteOnly);
+            while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
+            }
+            const QList<RecoveryCopy::Found> found = RecoveryCopy::leftovers();
+            return found.size() == 1 ? QByteArray::number(found.first().count) +
+                                           (found.first().readOnly ? " read-only" : "")
+                                     : "offered " + QByteArray::number(found.size());
+        });
+        if (report == "no mount") {
+            QSKIP("no tmpfs can be mounted here");
+        }
+        QCOMPARE(report, QByteArray("2 read-only"));
     }
 };
 

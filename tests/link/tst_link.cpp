@@ -171,15 +171,36 @@ private slots:
                  QStringList({"Site A", "Count 100", QStringLiteral("Temp \u00b0C")}));
     }
 
-    void storeBoundEndsTheDownloadKeepingItsLines() {
+    // A download ends, incomplete and its lines kept, at the limit of lines or bytes one download may bring,
+    // a line that never ends included.
+    void limitEndsTheDownloadKeepingItsLines_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<qsizetype>("bytes");
+        QTest::addColumn<QByteArray>("tail");
+        QTest::newRow("lines") << 10 << qsizetype(1 << 20) << QByteArray();
+        QTest::newRow("bytes") << 1000 << qsizetype(700) << QByteArray();
+        QTest::newRow("a line without end") << 1000 << qsizetype(4000) << QByteArray(5000, 'y');
+    }
+    void limitEndsTheDownloadKeepingItsLines() {
+        QFETCH(int, lines);
+        QFETCH(qsizetype, bytes);
+        QFETCH(QByteArray, tail);
         Fixture f;
-        f.link.setLineLimit(10);
-        f.feed(SimReply::downloadLines(20).join(), 64);
-        QCOMPARE(f.link.LineCount(), 10);
-        QCOMPARE(f.op.texts(), QStringList{"The download was stopped after 10 lines: no more can be kept.\r\n"
-                                           "The lines received so far can be saved."});
-        QVERIFY(f.link.display().saveEnabled());
-        QVERIFY(!f.link.watchdogRunning());
+        f.link.setLimits(lines, bytes);
+        const QList<QByteArray> sent =
+            SimReply::downloadLines(tail.isEmpty() ? 20 : 3).mid(0, tail.isEmpty() ? 28 : 10);
+        f.feed(sent.join() + tail, 64);
+        const int kept =
+            tail.isEmpty() ? std::min(lines, int(LineStore::fromText(sent.join().left(bytes)).count())) : 10;
+        QCOMPARE(f.link.LineCount(), kept);
+        QCOMPARE(f.stored(), sent.mid(0, kept).join());
+        QCOMPARE(f.op.texts(),
+                 QStringList{QStringLiteral("The download was stopped after %1 lines: no more can be "
+                                            "kept.\r\nThe lines received so far can be saved.")
+                                 .arg(kept)});
+        QCOMPARE(f.link.display().panelText(0), QStringLiteral("Download incomplete."));
+        QVERIFY(f.link.display().saveEnabled() && !f.link.watchdogRunning());
+        QCOMPARE(f.link.RxBuffer().capacity(), 0); // a line cut off is given back
     }
 
     // Lines arriving while the completion box is open are not stored.
@@ -403,7 +424,7 @@ private slots:
         QVERIFY(other.path() != path);
         LineStore lines;
         lines.append("b,2\r\n");
-        other.finish(lines);
+        other.finish(lines, false);
         QCOMPARE(readFileBytes(other.path()), QByteArray("b,2\r\n"));
         other.remove();
         QVERIFY(!QFile::exists(other.path()) && QFile::exists(path));

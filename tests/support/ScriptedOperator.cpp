@@ -32,3 +32,9 @@ QStringList ScriptedOperator::texts() const {
     }
     return list;
 }
+
+QList<LeftoverChoice> ScriptedOperator::reviewLeftovers(const QList<LeftoverCopy>& copies) {
+    leftoverReviews << copies;
+    return leftoverChoices.isEmpty() ? QList<LeftoverChoice>(copies.size(), LeftoverChoice::Later)
+                                     : leftoverChoices.takeFirst();
+}

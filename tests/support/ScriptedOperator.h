@@ -25,6 +25,8 @@ public:
     int portSelections = 0;
     int programEnds = 0;
     std::function<std::optional<PortChoice>()> onPortSelection; // what the operator chooses in the dialog
+    QList<QList<LeftoverCopy>> leftoverReviews;                 // the leftover copies shown, each time
+    QList<QList<LeftoverChoice>> leftoverChoices;               // the answers; none: Later for each
     std::function<void(const Question&)> onQuestion;            // runs while a box is "open"
     std::function<void()> onSaveDialog;                         // runs while the Save dialog is "open"
 
@@ -33,6 +35,7 @@ public:
     void beep() override { ++beeps; }
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
     std::optional<PortChoice> choosePort(int currentPort) override;
+    QList<LeftoverChoice> reviewLeftovers(const QList<LeftoverCopy>& copies) override;
     void endProgram() override { ++programEnds; }
 
     QStringList texts() const;
