@@ -3,8 +3,7 @@
 #include "StoredSettings.h"
 #include "TextNumber.h"
 
-std::optional<int> storedPortNumber() {
-    const QString stored = StoredSettings::comport();
+std::optional<int> usablePortNumber(const QString& stored) {
     const double value = leadingNumber(stored);
     const double rounded = roundHalfEven(value);
     // The number must reach 1 before rounding (0.9 is no port) and stay within 32 after it (32.4 is
@@ -12,10 +11,16 @@ std::optional<int> storedPortNumber() {
     if (!stored.isEmpty() && value >= 1 && rounded <= 32) {
         return int(rounded);
     }
-    if (!stored.isEmpty()) {
+    return std::nullopt;
+}
+
+std::optional<int> storedPortNumber() {
+    const QString stored = StoredSettings::comport();
+    const auto number = usablePortNumber(stored);
+    if (!number && !stored.isEmpty()) {
         qCWarning(lcSettings) << "Comport" << stored << "is no port from 1 to 32";
     }
-    return std::nullopt;
+    return number;
 }
 
 void LoadSettings(Settings& settings) {

@@ -17,3 +17,5 @@ void LoadSettings(Settings& settings);
 // The port stored under "Comport" when it is usable (it must reach 1 before rounding and stay within 32
 // after it), read without writing anything back: the command line never stores a port by itself.
 std::optional<int> storedPortNumber();
+// The rule itself, for a "Comport" text.
+std::optional<int> usablePortNumber(const QString& stored);

@@ -2,15 +2,20 @@
 
 #include "Logging.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr int kWaitStepMs = 20;
 
 WriteResult failed(WriteResult::Step step, int systemError) {
     return {systemError, step};
@@ -75,9 +80,11 @@ WriteResult CsvWriter::open(const QString& path, Placement placement, Access acc
     if (m_fd < 0) {
         return failed(WriteResult::Step::Open, errno);
     }
-    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     struct stat opened {};
     m_regular = ::fstat(m_fd, &opened) == 0 && S_ISREG(opened.st_mode);
+    if (m_regular || m_patienceMs == 0) {
+        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK); // writing then waits as usual
+    }
     if (access == Access::Private && m_regular) {
         ::fchmod(m_fd, 0600); // a file that was there keeps no wider access
     }
@@ -96,10 +103,27 @@ void CsvWriter::openDescriptor(int fd) {
 
 WriteResult CsvWriter::write(QByteArrayView wholeLines) {
     qsizetype done = 0;
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
     while (done < wholeLines.size()) {
         const ssize_t n = ::write(m_fd, wholeLines.data() + done, size_t(wholeLines.size() - done));
         if (n < 0 && errno == EINTR) {
             continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // A reader that takes nothing: wait a little, let the window paint, and give up in the end.
+            if (sinceProgress.hasExpired(m_patienceMs)) {
+                return failed(WriteResult::Step::Write, ETIMEDOUT);
+            }
+            pollfd ready{m_fd, POLLOUT, 0};
+            ::poll(&ready, 1, kWaitStepMs);
+            if (QCoreApplication::instance() != nullptr) {
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            }
+            continue;
+        }
+        if (n > 0) {
+            sinceProgress.start();
         }
         if (n <= 0) {
             const int error = n < 0 ? errno : EIO;

@@ -35,6 +35,10 @@ public:
     CsvWriter& operator=(const CsvWriter&) = delete;
 
     WriteResult open(const QString& path, Placement placement, Access access = Access::Usual);
+    // How long a reader (a FIFO, a device) may take nothing before a write gives up with ETIMEDOUT; while it
+    // waits, the event loop gets its turns (without user input), so a window keeps painting. 0, as the
+    // command line has it: a write waits as long as the reader does. Set before open().
+    void setPatience(int ms) { m_patienceMs = ms; }
     // Writes to a descriptor the program already has (standard output), which it keeps open.
     void openDescriptor(int fd);
     WriteResult write(QByteArrayView wholeLines);
@@ -54,6 +58,7 @@ private:
     bool m_ownsFd = true;
     bool m_regular = false; // a regular file, which fsync brings to the disk
     qint64 m_written = 0;   // bytes of the whole lines in the file
+    int m_patienceMs = 0;
     QString m_target;
     QString m_temporary; // the name written under until finish() renames it over m_target
 };

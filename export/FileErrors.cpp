@@ -11,7 +11,8 @@ namespace FileError {
 //   ENOENT, ENOTDIR         76 path not found (a folder of the name is missing)
 //   ENAMETOOLONG            52 bad file name
 //   EIO                     57 device input/output error
-//   ENXIO, ENODEV           68 device unavailable (an adapter or drive that went away)
+//   ENXIO, ENODEV           68 device unavailable (an adapter or drive that went away, a reader that
+//   ETIMEDOUT                  takes nothing)
 //   ENOMEDIUM               71 disk not ready
 //   ETXTBSY                 55 file already open (busy)
 //   anything else           75 no message of its own: EACCES, EPERM, EROFS, EISDIR, ENOSPC, EFBIG, ...
@@ -26,6 +27,7 @@ int fromSystemError(int systemError) {
         return DeviceIo;
     case ENXIO:
     case ENODEV:
+    case ETIMEDOUT:
         return DeviceUnavailable;
 #ifdef ENOMEDIUM
     case ENOMEDIUM:

@@ -18,7 +18,10 @@ public:
     // turn every few milliseconds.
     static constexpr qsizetype kPieceBytes = 1 << 20;
 
-    explicit OutputFile(Operator& op) : m_op(op) {}
+    // A reader (a FIFO, a device) that takes nothing for this long fails the save as an unavailable device.
+    static constexpr int kPatienceMs = 5000;
+
+    explicit OutputFile(Operator& op) : m_op(op) { m_writer.setPatience(kPatienceMs); }
 
     // Creates the file, or empties an existing one. False: the reason has been shown to the operator.
     bool OpenOutputFile(const QString& name);

@@ -12,6 +12,8 @@
 #include "TestEnvironment.h"
 
 #include <QtTest>
+#include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -207,6 +209,47 @@ private slots:
         ScriptedOperator op;
         op.answers = {Answer::Cancel};
         QCOMPARE(save(fifo, op), "2|That device appears to be unavailable.\r\n Accessing: " + fifo);
+    }
+
+    // Saving into a FIFO never freezes the window: the event loop turns while the reader is slow; a reader
+    // that takes nothing for a while fails the save as an unavailable device, one that goes away is a write
+    // error. Nothing counts as saved.
+    void pipeReaders_data() {
+        QTest::addColumn<bool>("goesAway");
+        QTest::newRow("takes nothing") << false;
+        QTest::newRow("goes away") << true;
+    }
+    void pipeReaders() {
+        QFETCH(bool, goesAway);
+        std::signal(SIGPIPE, SIG_IGN); // as the program does from its start
+        const QString fifo = m_env->path(QStringLiteral("pipe.csv"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+        QSocketNotifier notifier(reader, QSocketNotifier::Read);
+        notifier.setEnabled(goesAway);
+        connect(&notifier, &QSocketNotifier::activated, this, [&] { // reads a little, then goes
+            char buffer[100];
+            [[maybe_unused]] const auto n = ::read(reader, buffer, sizeof buffer);
+            notifier.setEnabled(false);
+            ::close(std::exchange(reader, -1));
+        });
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        timer.start(10);
+        ScriptedOperator op;
+        op.answers = {Answer::Cancel};
+        op.saveFiles = {fifo};
+        Settings settings;
+        QByteArray text;
+        for (int i = 0; i < 5000; ++i) {
+            text += "01/11/2026,08:00:00,1,LEVEL," + QByteArray::number(i) + ",m,12.5V,OK,000001\r\n";
+        }
+        QCOMPARE(SaveLogs(LineStore::fromText(text), settings, op), SaveResult::Failed);
+        QVERIFY(ticks > 0); // the window went on meanwhile
+        QCOMPARE(op.texts().first(), goesAway ? QStringLiteral("Error Writing to File!!")
+                                              : QStringLiteral("That device appears to be unavailable."));
+        ::close(reader);
     }
 
     // The command line's placement: a regular file (new, or through a link) is replaced in one step,
