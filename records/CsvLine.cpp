@@ -41,7 +41,7 @@ QStringList fields(QByteArrayView line) {
     return out;
 }
 
-void fieldViews(QByteArrayView line, QList<QByteArrayView>& out) {
+void fieldViews(QByteArrayView line, QList<QByteArrayView>& out, int most) {
     line = withoutLineEnd(line);
     out.clear();
     qsizetype start = 0;
@@ -59,6 +59,9 @@ void fieldViews(QByteArrayView line, QList<QByteArrayView>& out) {
             quoted = !quoted; // a doubled quote toggles twice
         } else if (c == ',' && !quoted) {
             push(i);
+            if (out.size() == most) {
+                return;
+            }
             start = i + 1;
         }
     }
