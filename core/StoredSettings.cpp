@@ -10,6 +10,7 @@ const QString kComport = QStringLiteral("Comport");
 const QString kPath = QStringLiteral("path");
 const QString kViewerSection = QStringLiteral("VIEWER");
 const QString kDateOrder = QStringLiteral("DateOrder");
+const QString kExportPath = QStringLiteral("ExportPath");
 
 } // namespace
 
@@ -55,6 +56,14 @@ void writeDateOrder(DateOrder order) {
         WriteSetting(kViewerSection, kDateOrder,
                      order == DateOrder::DayFirst ? QStringLiteral("DMY") : QStringLiteral("MDY"));
     }
+}
+
+QString exportPath() {
+    return ReadSetting(kViewerSection, kExportPath);
+}
+
+void writeExportPath(const QString& folder) {
+    WriteSetting(kViewerSection, kExportPath, folder);
 }
 
 } // namespace StoredSettings

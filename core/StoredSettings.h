@@ -6,7 +6,7 @@
 
 // The keys of korvane.ini, read and written with their types: in section "DEFAULT" the COM port under
 // "Comport" and the folder of the last save under "path"; in section "VIEWER" the log viewer's reading of
-// dates under "DateOrder".
+// dates under "DateOrder" and the folder of its last chart picture under "ExportPath".
 namespace StoredSettings {
 
 // The text stored under "Comport", "" when there is none.
@@ -24,6 +24,10 @@ void writeSavePath(const QString& folder);
 // none was given.
 DateOrder dateOrder();
 void writeDateOrder(DateOrder order);
+
+// The folder the log viewer last saved a chart picture in, ending in a separator, or "".
+QString exportPath();
+void writeExportPath(const QString& folder);
 
 } // namespace StoredSettings
 
