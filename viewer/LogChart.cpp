@@ -150,8 +150,12 @@ void LogChart::rebuild() {
     if (wanted != have || !sameAxis) {
         setUpAxes();
     }
+    // A column switched off gets its points when it is switched on.
     for (qsizetype i = 0; i < m_plots.size(); ++i) {
-        fillPlot(m_plots[i], m_data.series.at(i));
+        m_plots[i].filled = false;
+        if (m_plots[i].shown) {
+            fillPlot(m_plots[i], m_data.series.at(i));
+        }
     }
     showLegend();
     m_chart->setTitle(ChartTitle::of(m_model.headerText(), m_data).text);
@@ -293,6 +297,7 @@ void LogChart::fillPlot(Plot& plot, const ChartData::Series& series) {
     for (qsizetype i = 0; i < wanted; ++i) {
         static_cast<QXYSeries*>(plot.parts.at(i))->replace(i < lines.size() ? lines.at(i) : lone);
     }
+    plot.filled = true;
 }
 
 // One entry per shown column, whatever number of stretches draws it.
@@ -407,6 +412,9 @@ void LogChart::fitValues() {
     const double to = m_x->max();
     const int most = stepsFor(m_chart->plotArea().height(), kPixelsPerValueTick);
     for (qsizetype i = 0; i < m_plots.size(); ++i) {
+        if (!m_plots[i].shown) {
+            continue;
+        }
         constexpr double kInf = std::numeric_limits<double>::infinity();
         double low = kInf;
         double high = -kInf;
@@ -436,6 +444,9 @@ void LogChart::columnToggled(QListWidgetItem* item) {
     Plot& plot = m_plots[row];
     plot.shown = item->checkState() == Qt::Checked;
     m_chosen.insert(plot.title, plot.shown);
+    if (plot.shown && !plot.filled) {
+        fillPlot(plot, m_data.series.at(row));
+    }
     for (QAbstractSeries* part : std::as_const(plot.parts)) {
         part->setVisible(plot.shown);
     }

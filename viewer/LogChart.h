@@ -70,6 +70,7 @@ private:
         QValueAxis* axis = nullptr;
         QList<QAbstractSeries*> parts;
         bool shown = true;
+        bool filled = false; // its parts hold the points of the data as last read
     };
 
     void setUpAxes();

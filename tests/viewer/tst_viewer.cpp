@@ -153,7 +153,10 @@ private slots:
         for (int i = 0; i < chart->columnList()->count(); ++i) {
             const QListWidgetItem* item = chart->columnList()->item(i);
             shown << item->text() + (item->checkState() == Qt::Checked ? "" : " (off)");
-            QCOMPARE(chart->seriesOf(item->text()).value(0)->isVisible(), item->checkState() == Qt::Checked);
+            const QList<QAbstractSeries*> parts = chart->seriesOf(item->text());
+            QCOMPARE(
+                std::any_of(parts.begin(), parts.end(), [](QAbstractSeries* s) { return s->isVisible(); }),
+                item->checkState() == Qt::Checked);
         }
         // Event, Unit and Status hold text; Battery ("12.5V") is a reading with its unit.
         QCOMPARE(shown, QStringList({"Channel (off)", "Value", "Battery", "Sequence (off)"}));
@@ -188,7 +191,8 @@ private slots:
         // The sequence switched on gets an axis of its own, on the left beside the first.
         chart->columnList()->item(3)->setCheckState(Qt::Checked);
         QValueAxis* sequence = chart->valueAxis(QStringLiteral("Sequence"));
-        QVERIFY(sequence->isVisible());
+        QVERIFY(sequence->isVisible() && chart->seriesOf(QStringLiteral("Sequence")).at(0)->isVisible());
+        QCOMPARE(sequence->max(), 30.0);
         QCOMPARE(sequence->alignment(), Qt::AlignLeft);
         verifyRoundTicks(sequence);
         chart->columnList()->item(2)->setCheckState(Qt::Unchecked);
