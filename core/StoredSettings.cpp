@@ -12,6 +12,7 @@ const QString kViewerSection = QStringLiteral("VIEWER");
 const QString kDateOrder = QStringLiteral("DateOrder");
 const QString kArchiveSection = QStringLiteral("ARCHIVE");
 const QString kDatabase = QStringLiteral("Database");
+const QString kExportPath = QStringLiteral("ExportPath");
 
 } // namespace
 
@@ -65,6 +66,14 @@ QString archiveDatabase() {
 
 void writeArchiveDatabase(const QString& database) {
     WriteSetting(kArchiveSection, kDatabase, database);
+}
+
+QString exportPath() {
+    return ReadSetting(kViewerSection, kExportPath);
+}
+
+void writeExportPath(const QString& folder) {
+    WriteSetting(kViewerSection, kExportPath, folder);
 }
 
 } // namespace StoredSettings

@@ -6,7 +6,8 @@
 
 // The keys of korvane.ini, read and written with their types: in section "DEFAULT" the COM port under
 // "Comport" and the folder of the last save under "path"; in section "VIEWER" the log viewer's reading of
-// dates under "DateOrder"; in section "ARCHIVE" the team's archive database under "Database".
+// dates under "DateOrder" and the folder of its last chart picture under "ExportPath"; in section "ARCHIVE"
+// the team's archive database under "Database".
 namespace StoredSettings {
 
 // The text stored under "Comport", "" when there is none.
@@ -29,6 +30,10 @@ void writeDateOrder(DateOrder order);
 // key=value pairs); "" for the archive file on this PC.
 QString archiveDatabase();
 void writeArchiveDatabase(const QString& database);
+
+// The folder the log viewer last saved a chart picture in, ending in a separator, or "".
+QString exportPath();
+void writeExportPath(const QString& folder);
 
 } // namespace StoredSettings
 

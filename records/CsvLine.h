@@ -15,6 +15,8 @@ QStringList fields(QByteArrayView line);
 // The fields as views into the line, cheap enough for every line of a long download: surrounding quotes
 // are dropped but a "" inside stays doubled, which no number or date contains.
 void fieldViews(QByteArrayView line, QList<QByteArrayView>& out);
+// The same, stopping after the first `most` fields.
+void fieldViews(QByteArrayView line, QList<QByteArrayView>& out, int most);
 int fieldCount(QByteArrayView line);
 
 } // namespace CsvLine

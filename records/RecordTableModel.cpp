@@ -3,8 +3,11 @@
 #include "ControllerWire.h"
 #include "CsvLine.h"
 #include "LineStore.h"
+#include "StoredSettings.h"
 
+#include <QHash>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -14,7 +17,7 @@ constexpr int kRowsAtHand = 1000;
 
 RecordTableModel::RecordTableModel(const LineStore& store, int refreshMs, QObject* parent)
     : QAbstractTableModel(parent), m_store(&store), m_rows(kRowsAtHand),
-      m_refresh(refreshMs, [this] { refresh(); }) {
+      m_refresh(refreshMs, [this] { refresh(); }), m_chosenOrder(StoredSettings::dateOrder()) {
     rebuild();
 }
 
@@ -38,6 +41,8 @@ void RecordTableModel::detach() {
     m_otherLines.clear();
     m_matches.clear();
     m_rows.clear();
+    m_kinds = {};
+    m_order = {};
     endResetModel();
     emit titlesChanged();
 }
@@ -52,6 +57,11 @@ void RecordTableModel::rebuild() {
     int widest = std::max(1, int(m_layout.titles.size()));
     scan(m_layout.firstRowLine(), m_seenLines, widest, m_matches);
     m_columns = widest;
+    m_kinds = ColumnKinds::detect(*m_store, m_layout, m_columns);
+    if (m_order.isActive()) {
+        m_order = RowOrder(sortColumn(m_order.column()), m_sortOrder);
+        m_order.sort(*m_store, shownLines());
+    }
     endResetModel();
     emit titlesChanged();
 }
@@ -100,7 +110,23 @@ void RecordTableModel::refresh() {
         m_columns = widest;
         endInsertColumns();
     }
-    if (m_filter.isEmpty()) {
+    m_kinds = ColumnKinds::detect(*m_store, m_layout, m_columns);
+    if (m_order.isActive()) {
+        // New rows join at the end, then move to their places among the others.
+        std::vector<int> added = matches;
+        if (m_filter.isEmpty()) {
+            added.resize(size_t(std::max(0, count - std::max(before + 1, m_layout.firstRowLine()) + 1)));
+            std::iota(added.begin(), added.end(), std::max(before + 1, m_layout.firstRowLine()));
+        }
+        m_matches.insert(m_matches.end(), matches.begin(), matches.end());
+        if (!added.empty()) {
+            const int from = m_order.size();
+            beginInsertRows({}, from, from + int(added.size()) - 1);
+            m_order.append(*m_store, added);
+            endInsertRows();
+            reorder([this, from] { m_order.settle(*m_store, from); });
+        }
+    } else if (m_filter.isEmpty()) {
         const int firstRow = std::max(0, before - m_layout.firstRowLine() + 1);
         const int lastRow = count - m_layout.firstRowLine();
         if (lastRow >= firstRow) {
@@ -130,7 +156,15 @@ QString RecordTableModel::headerText() const {
     return text;
 }
 
+QByteArray RecordTableModel::titleLine() const {
+    return m_store != nullptr && m_layout.hasTitles() ? m_store->line(m_layout.titleLine).toByteArray()
+                                                      : QByteArray();
+}
+
 int RecordTableModel::lineOf(int row) const {
+    if (m_order.isActive()) {
+        return row >= 0 && row < m_order.size() ? m_order.lineAt(row) : 0;
+    }
     if (!m_filter.isEmpty()) {
         return row >= 0 && size_t(row) < m_matches.size() ? m_matches[size_t(row)] : 0;
     }
@@ -138,6 +172,9 @@ int RecordTableModel::lineOf(int row) const {
 }
 
 QList<int> RecordTableModel::nonRecordRows() const {
+    if (m_order.isActive()) {
+        return m_order.rowsWithoutValue(m_otherLines); // they have no value in any column
+    }
     QList<int> rows;
     for (const int line : m_otherLines) {
         if (m_filter.isEmpty()) {
@@ -176,7 +213,104 @@ void RecordTableModel::setFilter(const QString& text) {
             }
         }
     }
+    if (m_order.isActive() && m_store != nullptr) {
+        if (!m_filter.isEmpty() && !previous.isEmpty() && m_filter.narrows(previous)) {
+            m_order.keepOnly(
+                [this](int line) { return std::binary_search(m_matches.begin(), m_matches.end(), line); });
+        } else {
+            m_order.sort(*m_store, shownLines());
+        }
+    }
     endResetModel();
+}
+
+std::vector<int> RecordTableModel::shownLines() const {
+    if (!m_filter.isEmpty()) {
+        return m_matches;
+    }
+    std::vector<int> lines(static_cast<size_t>(allRows()));
+    std::iota(lines.begin(), lines.end(), m_layout.firstRowLine());
+    return lines;
+}
+
+int RecordTableModel::allRows() const {
+    return m_store == nullptr ? 0 : std::max(0, m_seenLines - m_layout.firstRowLine() + 1);
+}
+
+void RecordTableModel::setChosenDateOrder(DateOrder order) {
+    m_chosenOrder = order;
+    if (m_order.isActive() && sortColumn(m_order.column()).key == RowOrder::Key::Moment) {
+        resort(m_order.column(), m_sortOrder);
+    }
+}
+
+RowOrder::Column RecordTableModel::sortColumn(int column) const {
+    RowOrder::Column by;
+    by.column = column;
+    const ColumnKind kind = m_kinds.kinds.value(column, ColumnKind::Text);
+    if (kind == ColumnKind::Number) {
+        by.key = RowOrder::Key::Number;
+    } else if (kind == ColumnKind::Date || kind == ColumnKind::Time) {
+        // Date and time together name the moment, whichever of the two is clicked.
+        by.key = RowOrder::Key::Moment;
+        by.dateColumn = m_kinds.dateColumn;
+        by.timeColumn = m_kinds.timeColumn;
+        by.order = ColumnKinds::dateOrderIn(*m_store, m_layout, m_kinds.dateColumn);
+        if (by.order == DateOrder::Unknown) {
+            by.order = m_chosenOrder == DateOrder::Unknown ? DateOrder::DayFirst : m_chosenOrder;
+        }
+    }
+    return by;
+}
+
+void RecordTableModel::sort(int column, Qt::SortOrder order) {
+    // Rows in order stay in order as they arrive and as Find narrows them: the same sort again (which a
+    // view asks for twice) changes nothing.
+    const bool same = m_order.isActive() ? column == m_order.column() && order == m_sortOrder : column < 0;
+    if (!same) {
+        resort(column, order);
+    }
+}
+
+void RecordTableModel::resort(int column, Qt::SortOrder order) {
+    if (m_store == nullptr) {
+        return;
+    }
+    reorder([&] {
+        m_sortOrder = order;
+        if (column < 0 || column >= m_columns) {
+            m_order = {};
+            return;
+        }
+        m_order = RowOrder(sortColumn(column), order);
+        m_order.sort(*m_store, shownLines());
+    });
+}
+
+void RecordTableModel::reorder(const std::function<void()>& change) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    QHash<int, int> rowOfLine; // the lines of the chosen and current rows, and their rows afterwards
+    QList<int> lines;
+    for (const QModelIndex& index : before) {
+        lines << lineOf(index.row());
+        rowOfLine.insert(lines.last(), -1);
+    }
+    change();
+    if (!before.isEmpty()) {
+        for (int row = 0, rows = rowCount(); row < rows; ++row) {
+            if (const auto at = rowOfLine.find(lineOf(row)); at != rowOfLine.end()) {
+                *at = row;
+            }
+        }
+        QModelIndexList after;
+        for (qsizetype i = 0; i < before.size(); ++i) {
+            const int row = rowOfLine.value(lines.at(i), -1);
+            after << (row >= 0 ? index(row, before.at(i).column()) : QModelIndex());
+        }
+        changePersistentIndexList(before, after);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 QByteArray RecordTableModel::linesOf(QList<int> rows) const {
@@ -195,10 +329,13 @@ int RecordTableModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || m_store == nullptr) {
         return 0;
     }
+    if (m_order.isActive()) {
+        return m_order.size();
+    }
     if (!m_filter.isEmpty()) {
         return int(m_matches.size());
     }
-    return std::max(0, m_seenLines - m_layout.firstRowLine() + 1);
+    return allRows();
 }
 
 int RecordTableModel::columnCount(const QModelIndex& parent) const {
@@ -237,6 +374,11 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
         return m_store->line(line).toByteArray();
     case LineNumberRole:
         return line;
+    case Qt::TextAlignmentRole:
+        if (m_kinds.kinds.value(index.column()) == ColumnKind::Number && rowAt(line).record) {
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        return {};
     default:
         return {};
     }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "ColumnKinds.h"
 #include "LineFilter.h"
 #include "LogLayout.h"
+#include "RowOrder.h"
 #include "Throttle.h"
 
 #include <QAbstractTableModel>
 #include <QCache>
+#include <functional>
 #include <vector>
 
 class LineStore;
@@ -14,7 +17,8 @@ class LineStore;
 // columns that line names. Rows are read from the store when a view asks for them (a few hundred are
 // kept at hand), so a download of a million lines opens at once and costs little more memory. A line
 // that is no record (no comma: the final "END OF DOWNLOAD", stray text) shows its whole text in the first
-// column. Rows arriving during a download are added as the link tells of them.
+// column. Rows arriving during a download are added as the link tells of them. A click on a column title
+// sorts the rows by that column (see RowOrder); numbers stand to the right of their cells.
 class RecordTableModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -39,8 +43,11 @@ public:
     void refresh();
 
     const LogLayout& layout() const { return m_layout; }
+    const ColumnKinds& kinds() const { return m_kinds; }
     // The lines above the "Date," line, as text.
     QString headerText() const;
+    // The "Date," line as it arrived; empty without one.
+    QByteArray titleLine() const;
     int lineOf(int row) const;
     // Rows whose lines are no records, in ascending order.
     QList<int> nonRecordRows() const;
@@ -48,6 +55,10 @@ public:
     // Only rows whose line holds this text (any case); empty shows every row.
     void setFilter(const QString& text);
     QString filterText() const { return m_filter.text(); }
+    // Every row there is, whatever the filter shows.
+    int allRows() const;
+    // How dates that read both ways (no day above 12) are read when the rows are sorted by date.
+    void setChosenDateOrder(DateOrder order);
     // The lines of these rows as they arrived, oldest first: the bytes a spreadsheet reads as CSV.
     QByteArray linesOf(QList<int> rows) const;
 
@@ -55,6 +66,8 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // By one column, or (column -1) in the order the lines arrived.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 signals:
     // The header lines or the column titles changed (a new download, or its "Date," line arrived).
@@ -69,6 +82,12 @@ private:
     // Looks at lines first to last: widths, lines of other text, filter matches.
     void scan(int first, int last, int& widest, std::vector<int>& matches);
     Row rowAt(int line) const;
+    // The lines the table shows when it is not sorted.
+    std::vector<int> shownLines() const;
+    RowOrder::Column sortColumn(int column) const;
+    void resort(int column, Qt::SortOrder order);
+    // Puts the rows in a new order, the chosen rows going with their lines.
+    void reorder(const std::function<void()>& change);
 
     const LineStore* m_store;
     LogLayout m_layout;
@@ -79,4 +98,8 @@ private:
     std::vector<int> m_matches; // line numbers that pass the filter, while there is one
     mutable QCache<int, Row> m_rows;
     Throttle m_refresh;
+    ColumnKinds m_kinds;
+    RowOrder m_order; // while the table is sorted
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    DateOrder m_chosenOrder;
 };

@@ -1,5 +1,6 @@
-// Takes the README's pictures of the log viewer: downloads 400 records from the simulator into the
-// window, opens the viewer and saves the screen with its table, then with its chart. Run under Xvfb:
+// Takes the README's pictures of the log viewer: downloads the simulator's records into the window (a day
+// and a half of them, with five hours taken out as if the controller had been off), opens the viewer and
+// saves the screen with its table (found and sorted), then with its chart as it first shows. Run under Xvfb:
 //   cmake --build build --target rm7-viewer-shots
 //   xvfb-run -a -s "-screen 0 1280x900x24" build/tools/rm7-viewer-shots docs/viewer-table.png
 //   docs/viewer-chart.png
@@ -12,12 +13,11 @@
 #include "RecordTableModel.h"
 #include "ScriptedOperator.h"
 #include "Settings.h"
+#include "SimReply.h"
 
 #include <QApplication>
-#include <QChart>
 #include <QDir>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
@@ -27,12 +27,24 @@
 
 namespace {
 
+constexpr int kRecords = 2000;
+constexpr int kOffFrom = 900; // records 900 to 1199 (15:00 to 19:59 on the first day) never taken
+constexpr int kOffRecords = 300;
+
 bool shoot(QWidget* window, const QString& path) {
     QTest::qWait(500);
     const QRect area = window->frameGeometry();
     return QGuiApplication::primaryScreen()
         ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
         .save(path);
+}
+
+QList<QByteArray> downloadWithAGap() {
+    QList<QByteArray> lines = SimReply::downloadLines(kRecords);
+    const int header = 7; // the lines before the first record
+    lines.remove(header + kOffFrom, kOffRecords);
+    lines[4] = "Log Entries: " + QByteArray::number(kRecords - kOffRecords) + "\r\n";
+    return lines;
 }
 
 } // namespace
@@ -45,7 +57,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     QDir().mkpath(home.filePath(QStringLiteral("korvane")));
-    ControllerSim sim({.records = 400});
+    ControllerSim sim({.records = kRecords - kOffRecords, .lines = downloadWithAGap()});
     if (!sim.start() || !sim.placeLink(home.filePath(QStringLiteral("korvane/")), 1)) {
         return 1;
     }
@@ -63,18 +75,14 @@ int main(int argc, char* argv[]) {
     LogViewer* viewer = window.logViewer();
     viewer->move(0, 0);
     viewer->resize(1000, 640);
+    QTest::keyClicks(viewer->filter(), QStringLiteral("pump"));
+    QTest::qWait(LogViewer::kFilterDelayMs * 2);
+    viewer->table()->sortByColumn(4, Qt::DescendingOrder); // Value, highest first
     viewer->table()->resizeColumnsToContents();
-    viewer->table()->scrollTo(viewer->model()->index(100, 0));
-    viewer->table()->selectRow(102);
+    viewer->table()->selectRow(2);
     if (!shoot(viewer, QString::fromLocal8Bit(argv[1]))) {
         return 1;
     }
     viewer->tabs()->setCurrentWidget(viewer->chart());
-    QListWidget* columns = viewer->chart()->columnList();
-    for (int i = 0; i < columns->count(); ++i) {
-        const QString title = columns->item(i)->text();
-        columns->item(i)->setCheckState(title == u"Value" || title == u"Battery" ? Qt::Checked
-                                                                                 : Qt::Unchecked);
-    }
     return shoot(viewer, QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }

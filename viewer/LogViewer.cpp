@@ -2,9 +2,12 @@
 
 #include "LogChart.h"
 #include "RecordTableModel.h"
+#include "WindowPlacement.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -32,7 +36,8 @@ QPushButton* button(const QString& caption, QWidget* parent, const char* name) {
 LogViewer::LogViewer(const LineStore& store, Operator& op, QWidget* parent)
     : QWidget(parent, Qt::Window), m_model(new RecordTableModel(store, kRowsEveryMs, this)),
       m_tabs(new QTabWidget(this)), m_header(new QPlainTextEdit), m_filter(new QLineEdit),
-      m_table(new QTableView) {
+      m_table(new QTableView), m_rowCount(new QLabel),
+      m_copyTitles(new QCheckBox(tr("with column &titles"))) {
     setObjectName(QStringLiteral("LogViewer"));
     setWindowTitle(tr("Log Viewer"));
     m_chart = new LogChart(*m_model, store, op);
@@ -61,6 +66,13 @@ LogViewer::LogViewer(const LineStore& store, Operator& op, QWidget* parent)
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().lineSpacing() + 6);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->horizontalHeader()->setDefaultSectionSize(90);
+    // A click on a column title sorts by it, a second click the other way, a third as the lines arrived.
+    m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_table->horizontalHeader()->setSortIndicatorClearable(true);
+    m_table->horizontalHeader()->setToolTip(tr("Click a column title to sort by it"));
+    m_table->setSortingEnabled(true);
+    m_rowCount->setObjectName(QStringLiteral("rowCount"));
+    m_copyTitles->setObjectName(QStringLiteral("copyTitles"));
 
     // The table's own Copy takes one cell; here it takes the chosen rows.
     m_table->installEventFilter(this);
@@ -75,7 +87,9 @@ LogViewer::LogViewer(const LineStore& store, Operator& op, QWidget* parent)
     auto* tools = new QHBoxLayout;
     tools->addWidget(findLabel);
     tools->addWidget(m_filter, 1);
+    tools->addWidget(m_rowCount);
     tools->addWidget(copyButton);
+    tools->addWidget(m_copyTitles);
     tools->addWidget(firstButton);
     tools->addWidget(lastButton);
     auto* tablePage = new QWidget;
@@ -95,11 +109,40 @@ LogViewer::LogViewer(const LineStore& store, Operator& op, QWidget* parent)
     connect(&m_filterDelay, &QTimer::timeout, this, [this] { m_model->setFilter(m_filter->text()); });
     connect(m_model, &RecordTableModel::titlesChanged, this, &LogViewer::showTitles);
     connect(m_model, &QAbstractItemModel::modelReset, this, &LogViewer::markOtherLines);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &LogViewer::markOtherLines);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &LogViewer::countRows);
     connect(m_model, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) { rowsArrived(first, last); });
+    connect(m_chart, &LogChart::dateOrderChosen, m_model, &RecordTableModel::setChosenDateOrder);
+
+    auto* close = new QAction(tr("Close"), this);
+    close->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
+
     showTitles();
     markOtherLines();
+    countRows();
     resize(900, 600);
+}
+
+// Opened for the first time, the viewer stands beside the main window rather than over it.
+void LogViewer::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_placed || parentWidget() == nullptr) {
+        return;
+    }
+    m_placed = true;
+    const QWidget* main = parentWidget()->window();
+    const QSize frame = size() + (main->frameGeometry().size() - main->size());
+    move(WindowPlacement::beside(main->frameGeometry(), frame, main->screen()->availableGeometry()));
+}
+
+void LogViewer::countRows() {
+    const int all = m_model->allRows();
+    const QString rows = all == 1 ? tr("1 row") : tr("%1 rows").arg(all);
+    m_rowCount->setText(m_model->filterText().isEmpty() ? rows
+                                                        : tr("%1 of %2").arg(m_model->rowCount()).arg(rows));
 }
 
 bool LogViewer::eventFilter(QObject* watched, QEvent* event) {
@@ -150,6 +193,7 @@ void LogViewer::rowsArrived(int first, int last) {
     if (following) {
         m_table->scrollToBottom();
     }
+    countRows();
     m_chart->rebuildSoon();
 }
 
@@ -163,7 +207,10 @@ void LogViewer::copyRows() {
     if (rows.isEmpty() && m_table->currentIndex().isValid()) {
         rows << m_table->currentIndex().row();
     }
-    QApplication::clipboard()->setText(QString::fromLatin1(m_model->linesOf(rows)));
+    const QByteArray lines = m_model->linesOf(rows);
+    const bool titles = m_copyTitles->isChecked() && m_model->layout().hasTitles() && !lines.isEmpty();
+    QApplication::clipboard()->setText(
+        QString::fromLatin1((titles ? m_model->titleLine() : QByteArray()) + lines));
 }
 
 void LogViewer::goToFirst() {

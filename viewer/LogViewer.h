@@ -6,6 +6,8 @@
 class LineStore;
 class LogChart;
 class Operator;
+class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QTabWidget;
@@ -14,8 +16,9 @@ class RecordTableModel;
 
 // The log viewer: a window beside the main window over the lines of the current (or last) download,
 // live while it runs (its model is told of new and dropped lines). Its table shows the header lines above one
-// row per record, finds as you type, copies the chosen rows as CSV text and jumps to the first or last row;
-// its chart plots the readings.
+// row per record, sorts by the column whose title is clicked, finds as you type (saying how many rows of all
+// it shows), copies the chosen rows as CSV text (the column titles too when asked) and jumps to the first or
+// last row; its chart plots the readings. Escape or Ctrl+W closes it.
 class LogViewer : public QWidget {
     Q_OBJECT
 
@@ -33,6 +36,8 @@ public:
     QPlainTextEdit* header() const { return m_header; }
     QTabWidget* tabs() const { return m_tabs; }
     LogChart* chart() const { return m_chart; }
+    QLabel* rowCount() const { return m_rowCount; }
+    QCheckBox* copyTitles() const { return m_copyTitles; }
 
     // The chosen rows' lines as they arrived, on the clipboard as text.
     void copyRows();
@@ -41,11 +46,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void showTitles();
     void markOtherLines();
     void rowsArrived(int first, int last);
+    void countRows();
 
     RecordTableModel* m_model;
     QTabWidget* m_tabs;
@@ -53,5 +60,8 @@ private:
     QLineEdit* m_filter;
     QTableView* m_table;
     LogChart* m_chart;
+    QLabel* m_rowCount;
+    QCheckBox* m_copyTitles;
     QTimer m_filterDelay;
+    bool m_placed = false;
 };

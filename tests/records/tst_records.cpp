@@ -1,7 +1,10 @@
 // The log viewer's reading of a download, without widgets: fields, the table's rows and columns, the
-// filter, copying, rows arriving during a download, column kinds, dates and the chart's points.
+// filter, sorting, copying, rows arriving during a download, column kinds, dates, the chart's points, gaps,
+// ticks and title.
 
 #include "ChartData.h"
+#include "ChartScale.h"
+#include "ChartTitle.h"
 #include "ColumnKinds.h"
 #include "CsvLine.h"
 #include "FieldValue.h"
@@ -56,6 +59,24 @@ QList<QByteArray> records(const QList<QByteArray>& dates, const QByteArray& titl
     lines << "END OF DOWNLOAD\r\n";
     return lines;
 }
+
+QDateTime at(const char* text) {
+    return QDateTime::fromString(QLatin1String(text), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QList<int> linesShown(const RecordTableModel& model) {
+    QList<int> lines;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        lines << model.lineOf(row);
+    }
+    return lines;
+}
+
+// Lines 2 to 6 of a download to sort: its dates are day first (13/10), one value is missing.
+const QList<QByteArray> kToSort = {
+    "Date,Time,Event,Value\r\n", "02/11/2026,09:00,b,10\r\n",  "13/10/2026,23:00,C,9.5\r\n",
+    "02/11/2026,08:00,a,\r\n",   "01/12/2026,00:30,B,100\r\n", "noise\r\n",
+};
 
 } // namespace
 
@@ -231,6 +252,224 @@ private slots:
         QCOMPARE(kinds.dateColumn, 0);
         QCOMPARE(kinds.timeColumn, 1);
         QCOMPARE(kinds.numberColumns, QList<int>({3, 4}));
+    }
+
+    void numberColumnUses_data() {
+        QTest::addColumn<QByteArray>("title");
+        QTest::addColumn<QList<QByteArray>>("values"); // repeated over 40 records
+        QTest::addColumn<QString>("use");
+        QTest::newRow("channels in turn")
+            << QByteArray("Channel") << QList<QByteArray>{"1", "2", "3", "4"} << "identifier";
+        QTest::newRow("one sensor, by its title")
+            << QByteArray("Sensor ID") << QList<QByteArray>{"7"} << "identifier";
+        QTest::newRow("few whole numbers changing at every record")
+            << QByteArray("Input") << QList<QByteArray>{"0", "2", "1"} << "identifier";
+        QTest::newRow("whole-number level changing slowly")
+            << QByteArray("Level") << QList<QByteArray>{"3", "3", "3", "4", "4", "4"} << "reading";
+        QTest::newRow("readings with decimals")
+            << QByteArray("Level") << QList<QByteArray>{"1.5", "2.5"} << "reading";
+        QTest::newRow("a sequence") << QByteArray("Sequence") << QList<QByteArray>{} << "counter";
+        QTest::newRow("a rising count, irregular")
+            << QByteArray("Count") << QList<QByteArray>{"+1", "+3"} << "reading";
+        QTest::newRow("the same under a counter's title")
+            << QByteArray("Seq No") << QList<QByteArray>{"+1", "+3"} << "counter";
+    }
+    void numberColumnUses() {
+        QFETCH(QByteArray, title);
+        QFETCH(QList<QByteArray>, values);
+        QFETCH(QString, use);
+        LineStore store;
+        store.append("Date,Time," + title + "\r\n");
+        int total = 0;
+        for (int i = 0; i < 40; ++i) {
+            // No values: 000001, 000002, ...; "+n": a running total rising by n, by turns.
+            const QByteArray value = values.isEmpty() ? QByteArray::number(i + 1).rightJustified(6, '0')
+                                     : values.at(0).startsWith('+')
+                                         ? QByteArray::number(total += values.at(i % 2).mid(1).toInt())
+                                         : values.at(i % values.size());
+            store.append("01/11/2026,10:" + QByteArray::number(10 + i) + "," + value + "\r\n");
+        }
+        const ColumnKinds kinds = ColumnKinds::detect(store, LogLayout::of(store), 3);
+        QCOMPARE(kinds.numberColumns, QList<int>{2});
+        const QString found = kinds.identifierColumns.contains(2) ? "identifier"
+                              : kinds.counterColumns.contains(2)  ? "counter"
+                                                                  : "reading";
+        QCOMPARE(found, use);
+        QCOMPARE(kinds.isReading(2), use == u"reading");
+    }
+
+    void valueTicks_data() {
+        QTest::addColumn<double>("min");
+        QTest::addColumn<double>("max");
+        QTest::addColumn<int>("most");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<QString>("lowLabel");
+        QTest::newRow("battery") << 11.5 << 14.4 << 8 << 11.5 << 14.5 << 0.5 << "11.5";
+        QTest::newRow("flow") << 3.0 << 200.0 << 10 << 0.0 << 200.0 << 20.0 << "0";
+        QTest::newRow("either side of 0") << -5.0 << 104.9 << 10 << -20.0 << 120.0 << 20.0 << "-20";
+        QTest::newRow("one value") << 12.5 << 12.5 << 5 << 11.0 << 14.0 << 1.0 << "11";
+        QTest::newRow("zero alone") << 0.0 << 0.0 << 4 << -1.0 << 1.0 << 0.5 << "-1.0";
+        QTest::newRow("thousandths") << 0.001 << 0.0042 << 5 << 0.001 << 0.005 << 0.001 << "0.001";
+    }
+    void valueTicks() {
+        QFETCH(double, min);
+        QFETCH(double, max);
+        QFETCH(int, most);
+        const ChartScale::Values v = ChartScale::values(min, max, most);
+        QTEST(v.low, "low");
+        QTEST(v.high, "high");
+        QTEST(v.step, "step");
+        QTEST(v.label(v.low), "lowLabel");
+        QVERIFY(v.steps() <= most);
+    }
+
+    void timeTicks_data() {
+        QTest::addColumn<QDateTime>("from");
+        QTest::addColumn<QDateTime>("to");
+        QTest::addColumn<int>("most");
+        QTest::addColumn<QStringList>("labels"); // the first two, and the last
+        QTest::addColumn<int>("count");
+        QTest::newRow("a day and a half in hours")
+            << at("2026-11-01 00:00:00") << at("2026-11-02 09:19:00") << 6
+            << QStringList{"2026-11-01 00:00", "2026-11-01 06:00", "2026-11-02 06:00"} << 6;
+        QTest::newRow("minutes") << at("2026-11-01 00:49:30") << at("2026-11-01 01:37:00") << 5
+                                 << QStringList{"2026-11-01 00:50", "2026-11-01 01:00", "2026-11-01 01:30"}
+                                 << 5;
+        QTest::newRow("seconds") << at("2026-11-01 10:00:03") << at("2026-11-01 10:00:41") << 5
+                                 << QStringList{"2026-11-01 10:00:10", "2026-11-01 10:00:20",
+                                                "2026-11-01 10:00:40"}
+                                 << 4;
+        QTest::newRow("weeks from Monday") << at("2026-11-01 00:00:00") << at("2026-12-20 00:00:00") << 8
+                                           << QStringList{"2026-11-02", "2026-11-09", "2026-12-14"} << 7;
+        QTest::newRow("quarters") << at("2026-01-15 00:00:00") << at("2027-03-01 00:00:00") << 6
+                                  << QStringList{"2026-04-01", "2026-07-01", "2027-01-01"} << 4;
+        QTest::newRow("years") << at("2000-01-01 00:00:00") << at("2026-11-01 00:00:00") << 6
+                               << QStringList{"2000-01-01", "2005-01-01", "2025-01-01"} << 6;
+    }
+    void timeTicks() {
+        QFETCH(QDateTime, from);
+        QFETCH(QDateTime, to);
+        QFETCH(int, most);
+        QFETCH(QStringList, labels);
+        const ChartScale::Times t = ChartScale::times(from.toMSecsSinceEpoch(), to.toMSecsSinceEpoch(), most);
+        QTEST(int(t.ticks.size()), "count");
+        QCOMPARE(ChartScale::timeLabel(t.ticks.at(0), t.format), labels.at(0));
+        QCOMPARE(ChartScale::timeLabel(t.ticks.at(1), t.format), labels.at(1));
+        QCOMPARE(ChartScale::timeLabel(t.ticks.last(), t.format), labels.at(2));
+    }
+
+    // A line never crosses a time without records much longer than the usual interval, nor goes back.
+    void gapsCutTheLine_data() {
+        QTest::addColumn<QList<int>>("minutes"); // of each record, in the order they came
+        QTest::addColumn<QList<int>>("breaks");
+        QTest::newRow("every minute") << QList<int>{0, 1, 2, 3, 4} << QList<int>{};
+        QTest::newRow("an hour off") << QList<int>{0, 1, 2, 3, 60, 61, 62} << QList<int>{4};
+        QTest::newRow("ten intervals is no gap") << QList<int>{0, 1, 2, 3, 13, 14} << QList<int>{};
+        QTest::newRow("a record alone") << QList<int>{0, 1, 2, 100, 200, 201, 202} << QList<int>{3, 4};
+        QTest::newRow("the clock set back") << QList<int>{0, 1, 2, 3, 1, 2, 3} << QList<int>{4};
+        QTest::newRow("channels at the same minute")
+            << QList<int>{0, 0, 0, 1, 1, 1, 2, 2, 2, 30, 30} << QList<int>{9};
+    }
+    void gapsCutTheLine() {
+        QFETCH(QList<int>, minutes);
+        QList<QByteArray> lines = {"Date,Time,Level\r\n"};
+        for (int i = 0; i < minutes.size(); ++i) {
+            const QTime time = QTime(0, 0).addSecs(minutes.at(i) * 60);
+            lines << "01/11/2026," + time.toString(u"HH:mm").toLatin1() + ",1" + QByteArray::number(i) +
+                         ".5\r\n";
+        }
+        LineStore store;
+        fill(store, lines);
+        const LogLayout layout = LogLayout::of(store);
+        const ChartData data = ChartData::build(store, layout, ColumnKinds::detect(store, layout, 3), {});
+        QCOMPARE(data.series.at(0).points.size(), minutes.size());
+        QTEST(data.series.at(0).breaks, "breaks");
+    }
+
+    void chartTitle_data() {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<bool>("timeAxis");
+        QTest::addColumn<QDateTime>("first"); // or, against the record number, records 1 to 4
+        QTest::addColumn<QDateTime>("last");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("fileName");
+        const QString sim =
+            QStringLiteral("RM7 CONTROLLER LOG DOWNLOAD\nKorvane Instruments\nSite: North Pump "
+                           "Station\nUnit: RM7-0042\nLog Entries: 400\nFirmware: R7305 V1.7");
+        QTest::newRow("site and unit")
+            << sim << true << at("2026-11-01 00:00:00") << at("2026-11-01 06:39:00")
+            << QStringLiteral("Site: North Pump Station \u00b7 Unit: RM7-0042 \u00b7 2026-11-01 00:00 to "
+                              "2026-11-01 06:39")
+            << "RM7-0042_2026-11-01_0000_to_2026-11-01_0639.png";
+        QTest::newRow("a site alone, seconds")
+            << "LOG\nsite: Tank 3 / West\n"
+            << true << at("2026-11-01 00:00:05") << at("2026-11-02 00:00:00")
+            << QStringLiteral("site: Tank 3 / West \u00b7 2026-11-01 00:00:05 to 2026-11-02 00:00:00")
+            << "Tank_3_West_2026-11-01_000005_to_2026-11-02_000000.png";
+        QTest::newRow("no name, no dates")
+            << "LOG\nFirmware: 1.7" << false << QDateTime() << QDateTime() << "records 1 to 4"
+            << "chart_records_1-4.png";
+    }
+    void chartTitle() {
+        QFETCH(QString, header);
+        QFETCH(bool, timeAxis);
+        QFETCH(QDateTime, first);
+        QFETCH(QDateTime, last);
+        ChartData data;
+        data.timeAxis = timeAxis;
+        data.plotted = 4;
+        data.firstX = timeAxis ? double(first.toMSecsSinceEpoch()) : 1;
+        data.lastX = timeAxis ? double(last.toMSecsSinceEpoch()) : 4;
+        const ChartTitle title = ChartTitle::of(header, data);
+        QTEST(title.text, "title");
+        QTEST(title.fileName, "fileName");
+    }
+
+    // Numbers as numbers, dates and times as the moment, text in either case alike; no value comes last.
+    void sorting_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<Qt::SortOrder>("order");
+        QTest::addColumn<QList<int>>("lines");
+        QTest::newRow("values rising") << 3 << Qt::AscendingOrder << QList<int>{3, 2, 5, 4, 6};
+        QTest::newRow("values falling") << 3 << Qt::DescendingOrder << QList<int>{5, 2, 3, 4, 6};
+        QTest::newRow("by date") << 0 << Qt::AscendingOrder << QList<int>{3, 4, 2, 5, 6};
+        QTest::newRow("by time, that is by date and time")
+            << 1 << Qt::DescendingOrder << QList<int>{5, 2, 4, 3, 6};
+        QTest::newRow("text") << 2 << Qt::AscendingOrder << QList<int>{4, 2, 5, 3, 6};
+        QTest::newRow("as they came") << -1 << Qt::AscendingOrder << QList<int>{2, 3, 4, 5, 6};
+    }
+    void sorting() {
+        QFETCH(int, column);
+        QFETCH(Qt::SortOrder, order);
+        LineStore store;
+        fill(store, kToSort);
+        RecordTableModel model(store);
+        model.sort(2, Qt::DescendingOrder);
+        model.sort(column, order);
+        QTEST(linesShown(model), "lines");
+        QCOMPARE(model.nonRecordRows(), QList<int>{4});
+        QCOMPARE(model.index(0, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                 Qt::AlignRight | Qt::AlignVCenter);
+        QVERIFY(!model.index(0, 2).data(Qt::TextAlignmentRole).isValid());
+    }
+
+    // A sorted table keeps its order while a download adds rows and while Find narrows them.
+    void sortedRowsTakeArrivalsAndFind() {
+        LineStore store;
+        fill(store, kToSort);
+        RecordTableModel model(store);
+        model.sort(3, Qt::AscendingOrder);
+        store.append("03/11/2026,07:00,d,50\r\n");
+        store.append("03/11/2026,07:01,e,1\r\n");
+        model.linesStored();
+        QCOMPARE(linesShown(model), QList<int>({8, 3, 2, 7, 5, 4, 6}));
+        model.setFilter(QStringLiteral("/11/"));
+        QCOMPARE(linesShown(model), QList<int>({8, 2, 7, 4}));
+        model.setFilter(QStringLiteral("/11/2026,0"));
+        QCOMPARE(linesShown(model), QList<int>({8, 2, 7, 4}));
+        QCOMPARE(model.allRows(), 7);
     }
 
     void dateOrder_data() {
