@@ -3,6 +3,8 @@
 #include "Logging.h"
 #include "SettingsFile.h"
 
+#include <QLocale>
+
 namespace {
 
 const QString kSection = QStringLiteral("DEFAULT");
@@ -13,6 +15,7 @@ const QString kDateOrder = QStringLiteral("DateOrder");
 const QString kArchiveSection = QStringLiteral("ARCHIVE");
 const QString kDatabase = QStringLiteral("Database");
 const QString kExportPath = QStringLiteral("ExportPath");
+const QString kOverdueDays = QStringLiteral("OverdueDays");
 
 } // namespace
 
@@ -66,6 +69,21 @@ QString archiveDatabase() {
 
 void writeArchiveDatabase(const QString& database) {
     WriteSetting(kArchiveSection, kDatabase, database);
+}
+
+int overdueDays() {
+    const QString value = ReadSetting(kArchiveSection, kOverdueDays).trimmed();
+    if (value.isEmpty()) {
+        return kDefaultOverdueDays;
+    }
+    bool ok = false;
+    const int days = QLocale::c().toInt(value, &ok);
+    if (!ok || days < 1 || days > kMaxOverdueDays) {
+        qCWarning(lcSettings) << "OverdueDays" << value << "in [ARCHIVE] is not a number of days from 1 to"
+                              << kMaxOverdueDays << ": read as" << kDefaultOverdueDays;
+        return kDefaultOverdueDays;
+    }
+    return days;
 }
 
 QString exportPath() {

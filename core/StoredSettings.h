@@ -7,7 +7,8 @@
 // The keys of korvane.ini, read and written with their types: in section "DEFAULT" the COM port under
 // "Comport" and the folder of the last save under "path"; in section "VIEWER" the log viewer's reading of
 // dates under "DateOrder" and the folder of its last chart picture under "ExportPath"; in section "ARCHIVE"
-// the team's archive database under "Database".
+// the team's archive database under "Database" and after how many days without a download a controller is
+// overdue under "OverdueDays".
 namespace StoredSettings {
 
 // The text stored under "Comport", "" when there is none.
@@ -30,6 +31,12 @@ void writeDateOrder(DateOrder order);
 // key=value pairs); "" for the archive file on this PC.
 QString archiveDatabase();
 void writeArchiveDatabase(const QString& database);
+
+// Days without a download after which a controller counts as overdue: a whole number from 1 to 3650,
+// kDefaultOverdueDays when none (or an unusable one, logged) is stored.
+constexpr int kDefaultOverdueDays = 7;
+constexpr int kMaxOverdueDays = 3650;
+int overdueDays();
 
 // The folder the log viewer last saved a chart picture in, ending in a separator, or "".
 QString exportPath();
