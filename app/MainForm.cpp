@@ -1,7 +1,10 @@
 #include "MainForm.h"
 
 #include "AppIcons.h"
+#include "ArchiveNotices.h"
+#include "ArchiveService.h"
 #include "Dialog.h"
+#include "DownloadArchiver.h"
 #include "LogView.h"
 #include "LogViewer.h"
 #include "Operator.h"
@@ -87,8 +90,9 @@ QColor colourOf(PanelColour colour, const QPalette& palette) {
 
 } // namespace
 
-MainForm::MainForm(Operator& op, ComPort& port, Settings& settings, QWidget* parent)
-    : QMainWindow(parent), m_op(op), m_comPort(port), m_settings(settings), m_link(port, settings, op) {
+MainForm::MainForm(Operator& op, ComPort& port, Settings& settings, ArchiveService* archive, QWidget* parent)
+    : QMainWindow(parent), m_op(op), m_comPort(port), m_settings(settings), m_link(port, settings, op),
+      m_archive(archive) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral(" RM7 Controller Download Utility"));
     setWindowIcon(AppIcons::application());
@@ -100,7 +104,17 @@ MainForm::MainForm(Operator& op, ComPort& port, Settings& settings, QWidget* par
     buildMenus();
     routeEvents();
     addWindowAccess(*this);
+    useArchive();
     Form_Load();
+}
+
+void MainForm::useArchive() {
+    if (m_archive == nullptr) {
+        return;
+    }
+    new DownloadArchiver(m_link, m_comPort, *m_archive, this);
+    m_notices = new ArchiveNotices(m_op, this);
+    connect(m_archive, &ArchiveService::notice, m_notices, &ArchiveNotices::tell);
 }
 
 void MainForm::buildControls() {

@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <array>
 
+class ArchiveNotices;
+class ArchiveService;
 class LogView;
 class LogViewer;
 class PanelBox;
@@ -24,7 +26,9 @@ class MainForm : public QMainWindow {
 
 public:
     // The port and the settings are the program's one port and its settings, shared with the dialogs.
-    MainForm(Operator& op, ComPort& port, Settings& settings, QWidget* parent = nullptr);
+    // With an archive, every download that ends goes into it and the viewer shows its side.
+    MainForm(Operator& op, ComPort& port, Settings& settings, ArchiveService* archive = nullptr,
+             QWidget* parent = nullptr);
 
     ComPort& comPort() { return m_comPort; }
     Settings& settings() { return m_settings; }
@@ -76,11 +80,14 @@ private:
     void showDisplay();
     void choosePort();
     void centreOnScreen();
+    void useArchive();
 
     Operator& m_op;
     ComPort& m_comPort;
     Settings& m_settings;
     Link m_link;
+    ArchiveService* m_archive;
+    ArchiveNotices* m_notices = nullptr;
     LogViewer* m_viewer = nullptr;
     quint64 m_shownStatusRevision = ~quint64(0);
     bool m_askingAtActivation = false;

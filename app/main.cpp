@@ -1,5 +1,6 @@
 // rm7-download: downloads the log of an RM7 controller over a serial port and saves it as CSV.
 
+#include "ArchiveService.h"
 #include "ComPort.h"
 #include "CommandLine.h"
 #include "DialogOperator.h"
@@ -25,11 +26,13 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     CommandLine::describeApplication();
 
-    // The program's one serial port (the port dialog probes through it too) and its settings.
+    // The program's one serial port (the port dialog probes through it too), its settings, and the
+    // archive, made first so that it outlives the window: closing waits for a download being archived.
+    ArchiveService archive;
     ComPort port;
     Settings settings;
     DialogOperator op(port);
-    MainForm window(op, port, settings);
+    MainForm window(op, port, settings, &archive);
     window.show();
     return QApplication::exec();
 }

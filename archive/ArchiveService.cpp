@@ -7,12 +7,18 @@ ArchiveService::ArchiveService(QObject* parent) : QObject(parent), m_worker(new 
     m_worker->moveToThread(&m_thread);
     m_thread.start();
     QMetaObject::invokeMethod(
-        m_worker,
+        m_worker, [this] { m_archive = std::make_unique<Archive>(); }, Qt::QueuedConnection);
+    // Opened once the maker's thread is back in its event loop, so that whoever connects to the
+    // service's signals right after making it hears what the opening has to tell. A request made before
+    // then opens the archive itself.
+    QMetaObject::invokeMethod(
+        this,
         [this] {
-            m_archive = std::make_unique<Archive>();
-            m_lastState.mode = ArchiveState::Mode::Closed;
-            m_archive->open();
-            report(*m_archive);
+            post([](Archive& archive, quint64) {
+                if (archive.state().mode == ArchiveState::Mode::Closed) {
+                    archive.open();
+                }
+            });
         },
         Qt::QueuedConnection);
 }

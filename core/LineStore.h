@@ -19,6 +19,8 @@ public:
     qsizetype byteCount() const { return endOf(m_count); }
     // One past the last byte of line k (0 for k = 0), as an offset into lines(1, count()).
     qsizetype endOf(int k) const { return k == 0 ? 0 : m_ends[k - 1]; }
+    // The bytes of lines 1 to count(), sharing the store's memory (no copy) when they are all it holds.
+    QByteArray bytes() const { return m_bytes.size() == byteCount() ? m_bytes : m_bytes.first(byteCount()); }
     // The first n lines, sharing this store's memory.
     LineStore firstLines(int n) const;
 

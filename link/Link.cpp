@@ -56,6 +56,7 @@ bool Link::beginExchange(QByteArrayView command) {
     m_port.discardInput();
     m_state.replyOver = false;
     m_port.Output(command);
+    m_startedAt = QDateTime::currentDateTimeUtc();
     // The controller gets the full interval after every command, a Retry's included.
     m_responseTimer.start();
     qCInfo(lcLink) << (m_state.CommandMode == CommandModes::Download ? "download" : "log-count query")

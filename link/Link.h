@@ -8,6 +8,7 @@
 #include "RecoveryCopy.h"
 
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 
@@ -62,6 +63,8 @@ public:
     // The count of a complete log-count reply (characters 9 to 12, hex, high byte first).
     int receivedLogCount() const;
     bool watchdogRunning() const { return m_responseTimer.isActive(); }
+    // When the command of the current (or last) exchange went out, in UTC.
+    QDateTime exchangeStartedAt() const { return m_startedAt; }
     const LinkDisplay& display() const { return m_display; }
     KeepDownload& keep() { return m_keep; }
     const RecoveryCopy& recovery() const { return m_recovery; }
@@ -110,6 +113,7 @@ private:
     RecoveryCopy m_recovery;
     KeepDownload m_keep;
     QTimer m_responseTimer;
+    QDateTime m_startedAt;
     int m_toldLines = 0;           // lines told through linesStored
     bool m_watchdogAsking = false; // the watchdog's question is open: a tick meanwhile asks nothing
 };

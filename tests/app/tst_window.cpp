@@ -2,6 +2,7 @@
 // download goes from the simulator to a file, the start-up, and what a screen reader hears.
 
 #include "AccessibleAnnouncer.h"
+#include "Archive.h"
 #include "LogView.h"
 #include "LogViewer.h"
 #include "PanelBox.h"
@@ -322,6 +323,36 @@ private slots:
         QVERIFY(w->env.recoveryCopies().isEmpty());
         w->form->Form_Activate(); // offered once, at the first activation
         QCOMPARE(w->op.leftoverReviews.size(), 1);
+    }
+
+    // Every download that ends goes into the archive on its own thread; a damaged archive file is set
+    // aside, and the operator hears of it once.
+    void downloadsGoIntoTheArchive() {
+        QDir().mkpath(QFileInfo(w->env.archiveFile()).path());
+        QFile damaged(w->env.archiveFile());
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(8192, 'x')) == 8192);
+        damaged.close();
+        QVERIFY(w->startSim({.records = 30}));
+        QVERIFY(w->openWindow(true));
+        QTRY_COMPARE(w->op.questions.size(), 1);
+        QCOMPARE(w->op.questions[0].title, QStringLiteral("Archive"));
+        QVERIFY(w->op.questions[0].text.contains(QStringLiteral("put aside")));
+        QSignalSpy added(w->archive.get(), &ArchiveService::added);
+        QVERIFY(download());
+        QTRY_COMPARE(added.size(), 1);
+        QCOMPARE(w->op.texts(), QStringList({w->op.questions[0].text, "Download Complete!"}));
+        w->form.reset();
+        w->archive.reset();
+
+        Archive archive;
+        const auto controllers = archive.controllers(DateOrder::Unknown);
+        QVERIFY(controllers.ok() && controllers.value.size() == 1);
+        QCOMPARE(controllers.value.first().records, 30);
+        const auto downloads = archive.downloads(controllers.value.first().id);
+        QVERIFY(downloads.ok() && downloads.value.size() == 1);
+        QCOMPARE(downloads.value.first().comNumber, 1);
+        QCOMPARE(downloads.value.first().end, DownloadEnd::Complete);
+        QCOMPARE(archive.downloadBytes(downloads.value.first().id).value, SimReply::downloadLines(30).join());
     }
 
     // Ctrl+L opens the viewer beside the window; its table follows a download as it arrives.

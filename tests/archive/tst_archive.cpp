@@ -86,7 +86,6 @@ class TestArchive : public QObject {
         QFETCH_GLOBAL(bool, postgres);
         m_env.reset(); // the old one puts back the variables it found
         m_env = std::make_unique<TestEnvironment>();
-        qputenv("XDG_DATA_HOME", m_env->path(QStringLiteral("data")).toLocal8Bit());
         if (!postgres) {
             return true;
         }

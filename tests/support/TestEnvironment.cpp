@@ -5,14 +5,17 @@
 #include <QFileInfo>
 
 TestEnvironment::TestEnvironment()
-    : m_previous(qgetenv("XDG_CONFIG_HOME")), m_previousState(qgetenv("XDG_STATE_HOME")) {
+    : m_previous(qgetenv("XDG_CONFIG_HOME")), m_previousState(qgetenv("XDG_STATE_HOME")),
+      m_previousData(qgetenv("XDG_DATA_HOME")) {
     qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
     qputenv("XDG_STATE_HOME", stateHome().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
 }
 
 TestEnvironment::~TestEnvironment() {
     qputenv("XDG_CONFIG_HOME", m_previous);
     qputenv("XDG_STATE_HOME", m_previousState);
+    qputenv("XDG_DATA_HOME", m_previousData);
 }
 
 QString TestEnvironment::stateFolder() const {

@@ -3,8 +3,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A settings folder and a state folder of the test's own: XDG_CONFIG_HOME and XDG_STATE_HOME point into
-// a temporary folder for the test's life.
+// A settings, a state and a data folder of the test's own: XDG_CONFIG_HOME, XDG_STATE_HOME and
+// XDG_DATA_HOME point into a temporary folder for the test's life, so no test touches the archive and
+// the copies of the person running it.
 class TestEnvironment {
 public:
     TestEnvironment();
@@ -14,6 +15,8 @@ public:
 
     QString configHome() const { return m_dir.path(); }
     QString stateHome() const { return m_dir.filePath(QStringLiteral("state")); }
+    QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
+    QString archiveFile() const { return dataHome() + QStringLiteral("/korvane/archive.sqlite"); }
     QString settingsFolder() const; // .../korvane/
     QString iniPath() const;
     QString stateFolder() const; // .../state/korvane/
@@ -29,6 +32,7 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
     QByteArray m_previousState;
+    QByteArray m_previousData;
 };
 
 QByteArray readFileBytes(const QString& path);

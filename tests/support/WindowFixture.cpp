@@ -8,8 +8,11 @@ bool WindowFixture::startSim(SimOptions options, int com) {
     return sim->start() && sim->placeLink(env.settingsFolder(), com);
 }
 
-bool WindowFixture::openWindow() {
-    form = std::make_unique<MainForm>(op, port, settings);
+bool WindowFixture::openWindow(bool withArchive) {
+    if (withArchive) {
+        archive = std::make_unique<ArchiveService>();
+    }
+    form = std::make_unique<MainForm>(op, port, settings, archive.get());
     form->show();
     return QTest::qWaitForWindowExposed(form.get());
 }

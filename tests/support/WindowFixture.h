@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArchiveService.h"
 #include "ControllerSim.h"
 #include "FakeDevices.h"
 #include "MainForm.h"
@@ -17,6 +18,7 @@ struct WindowFixture {
     ComPort port;
     Settings settings;
     std::unique_ptr<ControllerSim> sim;
+    std::unique_ptr<ArchiveService> archive; // made by openWindow when asked for
     std::unique_ptr<MainForm> form;
 
     WindowFixture() { env.writeIni("[DEFAULT]\nComport= 1\n"); }
@@ -28,8 +30,8 @@ struct WindowFixture {
     WindowFixture& operator=(const WindowFixture&) = delete;
 
     bool startSim(SimOptions options, int com = 1);
-    // Builds and shows the window; true once it is on screen.
-    bool openWindow();
+    // Builds and shows the window (with the program's archive when asked); true once it is on screen.
+    bool openWindow(bool withArchive = false);
     Link& link() { return form->link(); }
     // No command is running: Download is offered again.
     bool idle() const;
