@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "ArchiveService.h"
+#include "ArchiveVerbs.h"
 #include "ExitCode.h"
 #include "PortDevices.h"
 #include "PortNumbers.h"
@@ -10,6 +12,8 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QTextStream>
+#include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -57,12 +61,12 @@ void describeApplication() {
 int run(QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Downloads the log of an RM7 controller over a serial port.\n"
-        "Without arguments it opens its window.\n"
+        "Downloads the log of an RM7 controller over a serial port, and keeps every download in an\n"
+        "archive with one history per controller. Without arguments it opens its window.\n"
         "\n"
         "Exit status: 0 done, 1 other failure, 2 usage, 3 port not available, 4 no log entries,\n"
         "5 controller silent, 6 file error, 7 download incomplete (the limit of one download was\n"
-        "reached), 8 unreadable count reply, 128+N stopped by signal N."));
+        "reached), 8 unreadable count reply, 9 archive cannot be used, 128+N stopped by signal N."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption download(QStringLiteral("download"),
@@ -75,11 +79,38 @@ int run(QCoreApplication& app) {
                                   QStringLiteral("COM number or device path instead of the port in "
                                                  "korvane.ini."),
                                   QStringLiteral("n|device"));
+    const QCommandLineOption noArchive(QStringLiteral("no-archive"),
+                                       QStringLiteral("Do not add the download to the archive."));
+    const QCommandLineOption import(QStringLiteral("import"),
+                                    QStringLiteral("Add saved downloads to the archive: the files, and the "
+                                                   "files in the folders, named after the options."));
+    const QCommandLineOption controllers(QStringLiteral("controllers"),
+                                         QStringLiteral("List the controllers in the archive."));
+    const QCommandLineOption exportRecords(
+        QStringLiteral("export"),
+        QStringLiteral("Write a controller's records from the archive (its number or name) into the file "
+                       "named after the options (- for standard output), in the controller's own layout."),
+        QStringLiteral("controller"));
+    const QCommandLineOption from(QStringLiteral("from"),
+                                  QStringLiteral("With --export: records from this date (2026-03-04 or "
+                                                 "2026-03-04 08:30) on."),
+                                  QStringLiteral("date"));
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("With --export: records up to this date (a date alone: "
+                                               "to its end)."),
+                                QStringLiteral("date"));
+    const QCommandLineOption plain(QStringLiteral("plain"),
+                                   QStringLiteral("With --export: the column titles and the records only."));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("Print no progress."));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Print the program's log lines (rm7.*) too."));
     const QCommandLineOption listPorts = PortNumbers::option();
-    parser.addOptions({download, count, port, quiet, verbose, listPorts});
+    parser.addOptions({download, count, port, noArchive, import, controllers, exportRecords, from, to, plain,
+                       quiet, verbose, listPorts});
+    parser.addPositionalArgument(QStringLiteral("file|folder"),
+                                 QStringLiteral("With --import: the saved downloads. With --export: the "
+                                                "file to write."),
+                                 QStringLiteral("[file|folder...]"));
 
     if (!parser.parse(app.arguments())) {
         return usageError(parser.errorText());
@@ -99,18 +130,52 @@ int run(QCoreApplication& app) {
     if (parser.isSet(listPorts)) {
         return PortNumbers::print();
     }
-    if (!parser.positionalArguments().isEmpty()) {
+    const QList<QCommandLineOption> verbs = {download, count, import, controllers, exportRecords};
+    if (std::count_if(verbs.begin(), verbs.end(), [&](const auto& verb) { return parser.isSet(verb); }) !=
+        1) {
         return usageError(
-            QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+            QStringLiteral("give one of --download FILE, --count, --import, --controllers or --export."));
     }
-    if (parser.isSet(download) == parser.isSet(count)) {
-        return usageError(QStringLiteral("give either --download FILE or --count."));
+    const QStringList positional = parser.positionalArguments();
+    const int positionalWanted = parser.isSet(import) ? -1 : parser.isSet(exportRecords) ? 1 : 0;
+    if (positionalWanted == 0 && !positional.isEmpty()) {
+        return usageError(QStringLiteral("unexpected argument '%1'.").arg(positional.first()));
+    }
+    if (parser.isSet(import)) {
+        if (positional.isEmpty()) {
+            return usageError(QStringLiteral("--import needs the files or folders to import."));
+        }
+        return ArchiveVerbs::importPaths(positional);
+    }
+    if (parser.isSet(controllers)) {
+        return ArchiveVerbs::listControllers();
+    }
+    if (parser.isSet(exportRecords)) {
+        if (positional.size() != 1) {
+            return usageError(QStringLiteral("--export needs one file to write (- for standard output)."));
+        }
+        ArchiveVerbs::ExportOptions options{
+            parser.value(exportRecords), {}, {}, parser.isSet(plain), positional.first()};
+        for (const auto& [option, endOfDay, date] :
+             {std::tuple{&from, false, &options.from}, std::tuple{&to, true, &options.to}}) {
+            if (parser.isSet(*option)) {
+                const auto read = ArchiveVerbs::readDate(parser.value(*option), endOfDay);
+                if (!read) {
+                    return usageError(QStringLiteral("--%1 takes a date such as 2026-03-04 or 2026-03-04 "
+                                                     "08:30, not '%2'.")
+                                          .arg(option->names().first(), parser.value(*option)));
+                }
+                *date = *read;
+            }
+        }
+        return ArchiveVerbs::exportRecords(options);
     }
 
     RunRequest request;
     request.kind = parser.isSet(download) ? RunRequest::Kind::Download : RunRequest::Kind::Count;
     request.file = parser.value(download);
     request.quiet = parser.isSet(quiet);
+    request.archive = request.kind == RunRequest::Kind::Download && !parser.isSet(noArchive);
     if (request.kind == RunRequest::Kind::Download && request.file.isEmpty()) {
         return usageError(QStringLiteral("--download needs a file name."));
     }
@@ -124,7 +189,11 @@ int run(QCoreApplication& app) {
         return usageError(QStringLiteral("no port was ever chosen: give one with --port N or --port DEVICE, "
                                          "or choose one in the window's port list."));
     }
-    UnattendedRun run(request);
+    std::unique_ptr<ArchiveService> archive;
+    if (request.archive) {
+        archive = std::make_unique<ArchiveService>();
+    }
+    UnattendedRun run(request, archive.get());
     return run.exec();
 }
 

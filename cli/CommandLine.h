@@ -2,9 +2,9 @@
 
 class QCoreApplication;
 
-// The program's command line. Any of its own options makes rm7-download work without a window (help,
-// version, a download or a log-count query); without them the window starts as it always has, and
-// whatever else is on the line is left to the toolkit.
+// The program's command line. Any argument makes rm7-download work without a window (help, version, a
+// download, a log-count query or an archive verb; anything else is a usage error); without arguments the
+// window starts as it always has.
 namespace CommandLine {
 
 // True when the arguments hold one of the program's own options.

@@ -13,6 +13,8 @@ inline constexpr int kFileError = 6;
 inline constexpr int kIncomplete = 7;
 // The controller's count reply does not carry a count (its four digits are not hexadecimal).
 inline constexpr int kUnreadableReply = 8;
+// The archive cannot be used (it is off, newer than this program, or failed to answer).
+inline constexpr int kArchiveUnusable = 9;
 // A run stopped by a signal ends with 128 + the signal's number, as a shell reports it.
 inline constexpr int kSignalBase = 128;
 } // namespace ExitCode

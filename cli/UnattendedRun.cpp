@@ -1,6 +1,8 @@
 #include "UnattendedRun.h"
 
+#include "Complaint.h"
 #include "ControllerWire.h"
+#include "DownloadArchiver.h"
 #include "ExitCode.h"
 #include "Logging.h"
 #include "PortDevices.h"
@@ -15,11 +17,6 @@ namespace {
 
 constexpr int kTickMs = 100;
 
-void complain(const QString& text) {
-    std::fprintf(stderr, "rm7-download: %s\n", qPrintable(text));
-    std::fflush(stderr);
-}
-
 // The reply as text a person can read in a message: printable ASCII kept, anything else as \xNN.
 QString readable(QByteArrayView bytes) {
     QString text;
@@ -33,10 +30,23 @@ QString readable(QByteArrayView bytes) {
 
 } // namespace
 
-UnattendedRun::UnattendedRun(RunRequest request, QObject* parent)
+UnattendedRun::UnattendedRun(RunRequest request, ArchiveService* archive, QObject* parent)
     : QObject(parent), m_request(std::move(request)), m_link(m_port, m_settings, m_op),
       m_progress(m_request.kind == RunRequest::Kind::Download ? ProgressReport::styleFor(m_request.quiet)
-                                                              : ProgressReport::Style::None) {
+                                                              : ProgressReport::Style::None),
+      m_archive(archive) {
+    if (m_archive != nullptr) {
+        auto* archiver = new DownloadArchiver(m_link, m_port, *m_archive, this);
+        connect(archiver, &DownloadArchiver::handedOver, this,
+                [this](quint64 request) { m_archiving = request; });
+        connect(m_archive, &ArchiveService::added, this, [this](quint64 request, const AddResult& result) {
+            if (request == m_archiving) {
+                m_archived = result;
+                m_archiveWait.quit();
+            }
+        });
+        connect(m_archive, &ArchiveService::notice, this, [](const QString& text) { complain(text); });
+    }
     connect(&m_link, &Link::exchangeEnded, this, &UnattendedRun::onExchangeEnded);
     connect(&m_link, &Link::linesStored, this, &UnattendedRun::onLinesStored);
     m_port.setAudience(PortDiagnosis::Audience::CommandLine);
@@ -77,7 +87,40 @@ int UnattendedRun::exec() {
     if (m_request.kind == RunRequest::Kind::Download) {
         m_progress.finish(figures());
     }
-    return outcome();
+    const int exitCode = outcome();
+    if (m_stopped == 0) {
+        awaitArchive();
+    }
+    return exitCode;
+}
+
+// The download's file comes first; the archive's answer follows (only what went wrong is told) and never
+// changes the exit code, as archiving never stops a download.
+void UnattendedRun::awaitArchive() {
+    if (!m_archiving) {
+        return;
+    }
+    if (!m_archived) {
+        StopSignals stops;
+        connect(&stops, &StopSignals::stopRequested, &m_archiveWait, &QEventLoop::quit);
+        m_archiveWait.exec();
+    }
+    if (!m_archived) {
+        return; // stopped while archiving: the archive finishes that download as the program ends
+    }
+    switch (m_archived->outcome) {
+    case AddOutcome::Added:
+    case AddOutcome::AlreadyThere:
+        break;
+    case AddOutcome::Queued:
+        complain(
+            QStringLiteral("the download waits on this PC for the team archive: %1").arg(m_archived->reason));
+        break;
+    case AddOutcome::Refused:
+    case AddOutcome::Failed:
+        complain(QStringLiteral("the download was not archived: %1").arg(m_archived->reason));
+        break;
+    }
 }
 
 bool UnattendedRun::prepareOutput() {

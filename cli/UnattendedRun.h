@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArchiveService.h"
 #include "ComPort.h"
 #include "CsvWriter.h"
 #include "Link.h"
@@ -20,17 +21,19 @@ struct RunRequest {
     std::optional<int> comNumber; // the COM number to use ...
     QString devicePath;           // ... or a device path used as it is
     bool quiet = false;
+    bool archive = true; // a download that ends goes into the archive
 };
 
 // One download or log-count query without a window: the window's link, answered by an operator who is
 // not there. It ends when the link says the exchange ended, and turns how it ended into the exit code.
 // A file that is a terminal, a pipe or a device gets the lines as they come; a regular file gets them
-// all at once at the end, and only when the download is complete.
+// all at once at the end, and only when the download is complete. With an archive, a download that ends
+// goes into it too, and the run waits for its answer before it ends.
 class UnattendedRun : public QObject {
     Q_OBJECT
 
 public:
-    explicit UnattendedRun(RunRequest request, QObject* parent = nullptr);
+    UnattendedRun(RunRequest request, ArchiveService* archive, QObject* parent = nullptr);
 
     // Runs until the exchange ends or a stop signal arrives; returns the exit code.
     int exec();
@@ -49,6 +52,7 @@ private:
     // Says where the lines received are kept, when the run ends without them in its file.
     void tellWhereTheLinesAre();
     QString outputName() const;
+    void awaitArchive();
 
     RunRequest m_request;
     ComPort m_port;
@@ -64,4 +68,8 @@ private:
     QString m_reason;   // why the exchange ended as it did, where the link says
     int m_stopped = 0;  // the exit code of a run stopped early (a signal, a broken pipe)
     int m_expected = 0; // the header's count, kept after the download ends
+    ArchiveService* m_archive;
+    std::optional<quint64> m_archiving;  // the archive's request for this download
+    std::optional<AddResult> m_archived; // its answer
+    QEventLoop m_archiveWait;
 };

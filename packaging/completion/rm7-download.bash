@@ -5,7 +5,8 @@
 # rm7-download's options, one word each; ":kind" says what the option takes (see _rm7_complete).
 # A new option is one more word here.
 _rm7_download() {
-    local options=(-h --help --help-all -v --version --download:file --count --port:port --quiet --verbose)
+    local options=(-h --help --help-all -v --version --download:file --count --port:port --no-archive
+        --import --controllers --export:value --from:value --to:value --plain --quiet --verbose)
     _rm7_complete
 }
 
@@ -49,7 +50,14 @@ _rm7_complete() {
             fi
             ;;
         value) ;;
-        *) [[ -z $cur || $cur == -* ]] && mapfile -t COMPREPLY < <(compgen -W "${names[*]}" -- "$cur") ;;
+        *)
+            # --import takes files and folders after the options, --export the file to write.
+            if [[ $cur != -* && " ${COMP_WORDS[*]} " == *" --"@(import|export)" "* ]]; then
+                compopt -o default
+            elif [[ -z $cur || $cur == -* ]]; then
+                mapfile -t COMPREPLY < <(compgen -W "${names[*]}" -- "$cur")
+            fi
+            ;;
     esac
     return 0
 }

@@ -16,13 +16,21 @@ function __rm7_download_ports
     end
 end
 
-# rm7-download's options; a new option is one more line here. It takes no other arguments.
+# rm7-download's options; a new option is one more line here. Files follow --import and --export only.
 complete -c rm7-download -f
+complete -c rm7-download -n '__fish_seen_argument -l import -l export' -F
 complete -c rm7-download -s h -l help -d 'Print the options and exit'
 complete -c rm7-download -l help-all -d 'Print the options, the toolkit\'s too, and exit'
 complete -c rm7-download -s v -l version -d 'Print the version and exit'
 complete -c rm7-download -l download -r -F -d 'Download the log into a file (- for standard output)'
 complete -c rm7-download -l count -d 'Print how many logs the controller holds'
 complete -c rm7-download -l port -x -k -a '(__rm7_download_ports)' -d 'COM number or device path'
+complete -c rm7-download -l no-archive -d 'Do not add the download to the archive'
+complete -c rm7-download -l import -d 'Add saved downloads (files, folders) to the archive'
+complete -c rm7-download -l controllers -d 'List the controllers in the archive'
+complete -c rm7-download -l export -x -d 'Write a controller\'s records from the archive into a file'
+complete -c rm7-download -l from -x -d 'With --export: records from this date on'
+complete -c rm7-download -l to -x -d 'With --export: records up to this date'
+complete -c rm7-download -l plain -d 'With --export: the column titles and the records only'
 complete -c rm7-download -l quiet -d 'Print no progress'
 complete -c rm7-download -l verbose -d 'Print the program log lines too'

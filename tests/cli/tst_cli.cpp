@@ -1,8 +1,10 @@
 // rm7-download from the command line, run as the real program with no display against the simulator on
 // a pty: exit codes, the file, progress on a pipe and on a terminal, and SIGTERM or SIGINT in the middle.
 
+#include "Archive.h"
 #include "ComPort.h"
 #include "ControllerSim.h"
+#include "SampleDownload.h"
 #include "SimReply.h"
 #include "TestEnvironment.h"
 
@@ -131,37 +133,42 @@ private slots:
         QTest::addColumn<QByteArray>("output");
         QTest::addColumn<QString>("message"); // a pattern of what stderr says
         QTest::addColumn<bool>("fileMade");
+        QTest::addColumn<QString>("archived"); // how the archive has the download end, "" for not at all
         const QByteArray none;
-        QTest::newRow("complete download")
-            << 200 << -1 << "" << QStringList{"--download", "@/log.csv"} << kDone << none << "" << true;
-        QTest::newRow("to standard output") << 50 << -1 << "" << QStringList{"--download", "-"} << kDone
-                                            << SimReply::downloadLines(50).join() << "" << false;
+        QTest::newRow("complete download") << 200 << -1 << "" << QStringList{"--download", "@/log.csv"}
+                                           << kDone << none << "" << true << "complete";
+        QTest::newRow("not archived")
+            << 20 << -1 << "" << QStringList{"--download", "@/log.csv", "--no-archive"} << kDone << none << ""
+            << true << "";
+        QTest::newRow("to standard output")
+            << 50 << -1 << "" << QStringList{"--download", "-"} << kDone << SimReply::downloadLines(50).join()
+            << "" << false << "complete";
         QTest::newRow("count") << 300 << -1 << "" << QStringList{"--count"} << kDone << QByteArray("300\n")
-                               << "" << false;
+                               << "" << false << "";
         QTest::newRow("no logs") << 0 << -1 << "" << QStringList{"--download", "@/log.csv"} << kNoLogs << none
-                                 << "no log entries" << false;
+                                 << "no log entries" << false << "";
         QTest::newRow("silent controller") << 100 << 20 << "" << QStringList{"--download", "@/log.csv"}
-                                           << kSilent << none << "no response" << false;
+                                           << kSilent << none << "no response" << false << "silent";
         QTest::newRow("silent to the count")
-            << 100 << 0 << "" << QStringList{"--count"} << kSilent << none << "no response" << false;
+            << 100 << 0 << "" << QStringList{"--count"} << kSilent << none << "no response" << false << "";
         QTest::newRow("missing port")
             << 100 << -1 << "missing" << QStringList{"--download", "@/log.csv"} << kPortUnavailable << none
             << "rm7-download: port not available: Nothing is connected as COM 3 \\(.*\\)\\. Check the cable"
-            << false;
+            << false << "";
         QTest::newRow("file cannot be written")
             << 100 << -1 << "" << QStringList{"--download", "@/no such folder/log.csv"} << kFileError << none
-            << "cannot write" << false;
+            << "cannot write" << false << "";
         QTest::newRow("a folder") << 100 << -1 << "" << QStringList{"--download", "@"} << kFileError << none
-                                  << "cannot write .*: Is a directory" << false;
+                                  << "cannot write .*: Is a directory" << false << "";
         QTest::newRow("noise before the count reply")
             << 10 << -1 << "noisy" << QStringList{"--count"} << kUnreadableReply << QByteArray("")
-            << "the controller's count reply carries no count: \"\\\\x01\\*01a0" << false;
+            << "the controller's count reply carries no count: \"\\\\x01\\*01a0" << false << "";
         QTest::newRow("a controller that never stops")
             << 0 << -1 << "endless" << QStringList{"--download", "@/log.csv"} << kIncomplete << none
-            << "the download is incomplete: it was stopped after \\d+ lines" << false;
+            << "the download is incomplete: it was stopped after \\d+ lines" << false << "limit reached";
         QTest::newRow("a full device")
             << 100 << -1 << "" << QStringList{"--download", "/dev/full"} << kFileError << none
-            << "cannot write /dev/full: No space left on device" << false;
+            << "cannot write /dev/full: No space left on device" << false << "";
     }
     void outcomes() {
         QFETCH(int, records);
@@ -172,6 +179,7 @@ private slots:
         QFETCH(QByteArray, output);
         QFETCH(QString, message);
         QFETCH(bool, fileMade);
+        QFETCH(QString, archived);
 
         ControllerSim sim(SimOptions{.records = records,
                                      .stray = scenario == u"noisy" ? "\x01" : "",
@@ -210,6 +218,17 @@ private slots:
         // Each error is told once, with no log line beside it.
         QVERIFY2(!said.contains(QStringLiteral("rm7.")), qPrintable(said));
         QCOMPARE(said.count(QStringLiteral("Nothing is connected")), scenario == u"missing" ? 1 : 0);
+        // Whatever became of the file, a download that ended went into the archive, with its lines.
+        Archive archive;
+        const auto controllers = archive.controllers(DateOrder::Unknown).value;
+        QCOMPARE(controllers.size(), archived.isEmpty() ? 0 : 1);
+        if (!archived.isEmpty()) {
+            const DownloadSummary download = archive.downloads(controllers.first().id).value.value(0);
+            QCOMPARE(downloadEndText(download.end), archived);
+            QCOMPARE(archive.downloadBytes(download.id).value,
+                     kept ? readFileBytes(m_env->recoveryCopies().first())
+                          : SimReply::downloadLines(records).join());
+        }
     }
 
     void portGivenAsDevicePath() {
@@ -375,6 +394,61 @@ private slots:
             QVERIFY2(said.contains("XDG_CONFIG_HOME is a relative path"), said.constData()); // a log line
             QVERIFY(!QFileInfo::exists(out.filePath(QStringLiteral("relative"))));
         }
+    }
+
+    // Saved files brought in, the controllers listed, a controller's records written out, and what each
+    // verb says of input it cannot use.
+    void archiveVerbs() {
+        const QString saved = m_env->path(QStringLiteral("saved"));
+        QDir().mkpath(saved);
+        const auto place = [&](const QString& name, const QByteArray& bytes, int daysAgo) {
+            QFile file(saved + u'/' + name);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+            file.setFileTime(QDateTime::currentDateTime().addDays(-daysAgo),
+                             QFileDevice::FileModificationTime);
+        };
+        place(QStringLiteral("march.csv"), sampleDownload(0, 30), 2);
+        place(QStringLiteral("april.csv"), sampleDownload(20, 20), 1); // the newest, overlapping by ten
+        place(QStringLiteral("notes.txt"), "shopping list\r\n", 1);
+        const auto verb = [this](const QStringList& arguments, int exitCode) {
+            QProcess process;
+            [&] { QCOMPARE(run(process, arguments), exitCode); }();
+            return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+        };
+        QString said = verb({"--import", saved}, kFileError);
+        QVERIFY2(said.contains(saved + QStringLiteral("/april.csv: added, 20 new records")),
+                 qPrintable(said));
+        QVERIFY2(said.contains(saved + QStringLiteral("/march.csv: added, 20 new records")),
+                 qPrintable(said));
+        QVERIFY2(said.contains(saved + QStringLiteral("/notes.txt: refused: no \"Date,\" line")),
+                 qPrintable(said));
+        said = verb({"--import", saved + QStringLiteral("/march.csv")}, kDone);
+        QVERIFY2(said.endsWith(QStringLiteral("march.csv: already in the archive\n")), qPrintable(said));
+
+        said = verb({"--controllers"}, kDone);
+        QVERIFY2(
+            said.contains(QStringLiteral("\n1\tRM7-0042, North Pump Station\t2\t40\t2026-11-01 00:00:00\t"
+                                         "2026-11-01 00:39:00\t")),
+            qPrintable(said));
+
+        // The controller's own layout, its count line carrying the records exported: a download of them.
+        QCOMPARE(verb({"--export", "1", "-"}, kDone), QString::fromLatin1(sampleDownload(0, 40)));
+        const QString plain = m_env->path(QStringLiteral("plain.csv"));
+        QCOMPARE(verb({"--export", "rm7-0042, north pump station", "--plain", "--from", "2026-11-01 00:35",
+                       "--to", "2026-11-01", plain},
+                      kDone),
+                 QString());
+        const QList<QByteArray> download = sampleDownload(0, 40).split('\n');
+        QCOMPARE(readFileBytes(plain),
+                 (QList<QByteArray>{download[6]} + download.mid(42, 5)).join('\n') + '\n');
+
+        QVERIFY(verb({"--export", "1", saved}, kFileError).contains(QStringLiteral(": Is a directory")));
+        QVERIFY(verb({"--export", "7", "-"}, kUsage)
+                    .contains(QStringLiteral("no controller '7' in the archive")));
+        QVERIFY(verb({"--export", "1", "--from", "yesterday", "-"}, kUsage)
+                    .contains(QStringLiteral("--from takes a date such as")));
+        QVERIFY(verb({"--export", "1"}, kUsage).contains(QStringLiteral("--export needs one file")));
+        QVERIFY(verb({"--import"}, kUsage).contains(QStringLiteral("--import needs the files")));
     }
 
     // Progress on a pipe is a plain line a second; on a terminal, one line redrawn in place, back to its

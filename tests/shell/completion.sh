@@ -53,6 +53,8 @@ check "bash: rm7-download -- offers what --help lists" "$(help_options "$downloa
 check "bash: rm7-sim -- offers what --help lists" "$(help_options "$sim")|" "$(offered rm7-sim --)"
 check "bash: a started option" "--quiet|" "$(offered rm7-download --count --q)"
 check "bash: --download offers files" "|-o default" "$(offered rm7-download --download '')"
+check "bash: --import offers files and folders" "|-o default" "$(offered rm7-download --import a.csv '')"
+check "bash: --export's file" "|-o default" "$(offered rm7-download --export 1 '')"
 check "bash: rm7-sim --settings offers folders" "|-o dirnames" "$(offered rm7-sim --settings '')"
 check "bash: rm7-sim --records offers nothing" "|" "$(offered rm7-sim --records '')"
 
