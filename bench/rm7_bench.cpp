@@ -4,6 +4,7 @@
 // version of the program), so both columns come from the same machine at the same time.
 
 #include "ComPort.h"
+#include "CommandMode.h"
 #include "CpuTime.h"
 #include "Link.h"
 #include "LogChart.h"
@@ -376,7 +377,7 @@ void benchCommandLine() {
     request.file = dir.filePath(QStringLiteral("run.csv"));
     request.comNumber = 1;
     request.quiet = true;
-    UnattendedRun run(request);
+    UnattendedRun run(request, nullptr); // as before the archive: the download alone
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
@@ -394,6 +395,82 @@ long residentKiB() {
     }
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+// A controller that sends more than one download may bring: the records of a download over and over
+// until the store holds its 64 MiB. The memory the program's heap takes for it, against those bytes.
+void benchByteLimit() {
+    ComPort port;
+    Settings settings;
+    QuietOperator op;
+    Link link(port, settings, op);
+    const QList<QByteArray> lines = SimReply::downloadLines(kRecords);
+    QByteArray records; // 128 bytes a line, so the bytes run out before the lines do
+    for (qsizetype k = 7; k + 1 < lines.size(); ++k) {
+        const QByteArray record = lines[k].chopped(2) + ',';
+        records += record + QByteArray(126 - record.size(), 'x') + "\r\n";
+    }
+    const double before = heap().inUse;
+    link.awaitReply(CommandModes::Download);
+    for (qsizetype k = 0; k < 7; ++k) {
+        link.receiveReply(lines[k]);
+    }
+    while (link.replyAwaited()) {
+        for (qsizetype at = 0; at < records.size() && link.replyAwaited(); at += 4095) {
+            link.receiveReply(
+                QByteArrayView(records).sliced(at, std::min<qsizetype>(4095, records.size() - at)));
+        }
+    }
+    report({{"bytes", double(link.lines().byteCount())},
+            {"lines", double(link.LineCount())},
+            {"heap", heap().inUse - before}});
+}
+
+// A 1 GB recovery copy left by a crash, not in the system's cache: the time from start-up to the offer
+// of it, and the memory that takes.
+void benchLeftoverOffer() {
+    QTemporaryDir home;
+    qputenv("XDG_STATE_HOME", home.path().toLocal8Bit());
+    const QString folder = home.filePath(QStringLiteral("korvane"));
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/recovery-20261207-020000-1-1.csv");
+    {
+        const QList<QByteArray> lines = SimReply::downloadLines(kRecords);
+        QByteArray records;
+        for (qsizetype k = 7; k + 1 < lines.size(); ++k) {
+            records += lines[k];
+        }
+        QFile copy(path);
+        if (!copy.open(QIODevice::WriteOnly)) {
+            return;
+        }
+        for (qsizetype k = 0; k < 7; ++k) {
+            copy.write(lines[k]);
+        }
+        while (copy.size() < (qint64(1) << 30)) {
+            copy.write(records);
+        }
+        copy.flush();
+        ::fsync(copy.handle());
+        ::posix_fadvise(copy.handle(), 0, 0, POSIX_FADV_DONTNEED); // read from the disk, as after a reboot
+    }
+    struct Offered : QuietOperator {
+        QElapsedTimer* clock = nullptr;
+        double at = 0;
+        QList<LeftoverChoice> reviewLeftovers(const QList<LeftoverCopy>& copies) override {
+            at = seconds(*clock);
+            return QuietOperator::reviewLeftovers(copies);
+        }
+    } op;
+    const long peakBefore = peakKiB();
+    QElapsedTimer clock;
+    clock.start();
+    op.clock = &clock;
+    ComPort port;
+    Settings settings;
+    Link link(port, settings, op);
+    link.keep().offerLeftovers();
+    report({{"wall", op.at}, {"added", double(peakKiB() - peakBefore)}});
 }
 
 // Opening the log viewer on a download already stored: the time until its table is on screen, and the
@@ -761,6 +838,22 @@ int runAll(const Options& o) {
             }
         }
     }
+    if (wanted("limits")) { // this build only: an older one has no limits
+        row(QStringLiteral("A download stopped at its 64 MiB limit: heap it takes"),
+            QStringLiteral("about its bytes"), 1.0 / (1 << 20), 1, QStringLiteral(" MiB"));
+        row(QStringLiteral("A 1 GB recovery copy, not cached: start to its offer"), QStringLiteral("< 1 s"),
+            1000, 0, QStringLiteral(" ms"));
+        row(QStringLiteral("A 1 GB recovery copy: memory added until its offer"), QStringLiteral("< 50 MB"),
+            1.0 / 1024, 1, QStringLiteral(" MB"));
+        const qsizetype at = rows.size() - 3;
+        for (int run = 0; run < o.runs; ++run) {
+            rows[at].perBuild[0].add(
+                runScenario(o.builds[0], QStringLiteral("byte-limit"), o.platform)[QStringLiteral("heap")]);
+            const Values v = runScenario(o.builds[0], QStringLiteral("leftover-1g"), o.platform);
+            rows[at + 1].perBuild[0].add(v[QStringLiteral("wall")]);
+            rows[at + 2].perBuild[0].add(v[QStringLiteral("added")]);
+        }
+    }
     if (wanted("startup")) {
         Row& r = row(QStringLiteral("Start-up to the first window shown"), QStringLiteral("-"), 1000, 1,
                      QStringLiteral(" ms"));
@@ -842,6 +935,10 @@ int main(int argc, char* argv[]) {
         benchMillion();
     } else if (scenario == u"startup") {
         benchStartUp();
+    } else if (scenario == u"byte-limit") {
+        benchByteLimit();
+    } else if (scenario == u"leftover-1g") {
+        benchLeftoverOffer();
     } else if (scenario == u"command-line") {
         benchCommandLine();
     } else if (scenario == u"viewer-10k") {

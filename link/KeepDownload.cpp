@@ -63,7 +63,7 @@ void KeepDownload::offerLeftovers() {
         QList<LeftoverCopy> copies;
         for (const RecoveryCopy::Found& copy : std::as_const(found)) {
             copies << LeftoverCopy{
-                copy.controller, copy.count, copy.expected, copy.complete, copy.written, copy.bytes, [copy] {
+                copy.controller, copy.count, copy.expected, copy.complete, copy.written, copy.size, [copy] {
                     return RecoveryCopy::load(copy, LinkState::kMaxBytes);
                 }};
         }

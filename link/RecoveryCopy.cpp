@@ -4,6 +4,7 @@
 #include "ControllerName.h"
 #include "ControllerWire.h"
 #include "LineStore.h"
+#include "LinkState.h"
 #include "LiveDisplay.h"
 #include "Logging.h"
 
@@ -60,13 +61,16 @@ void readHeader(const QByteArray& first, RecoveryCopy::Found& found) {
     }
 }
 
-// Counts a copy's whole lines in pieces, never holding it whole: a controller that never stopped may
-// have left gigabytes.
+// Counts the whole lines of a copy's first part, the most one download may bring, in pieces, never
+// holding it whole: a controller that never stopped, under an older program, may have left gigabytes,
+// and only that first part is ever offered, so the rest need not be read (a copy of any size is offered
+// within a second).
 bool survey(QFile& file, RecoveryCopy::Found& found) {
+    const qint64 part = std::min(found.size, LinkState::kMaxBytes);
     QByteArray piece;
     qint64 at = 0;
     qint64 lastLineStart = 0;
-    while (!(piece = file.read(kPieceBytes)).isEmpty()) {
+    while (at < part && !(piece = file.read(std::min(kPieceBytes, part - at))).isEmpty()) {
         if (at == 0) {
             readHeader(piece.left(kHeaderBytes), found);
         }
@@ -82,7 +86,10 @@ bool survey(QFile& file, RecoveryCopy::Found& found) {
                                     << file.errorString();
         return false;
     }
-    if (found.count > 0 && file.seek(lastLineStart)) {
+    if (part < found.size) {
+        qCInfo(lcLink).noquote() << "the recovery copy" << file.fileName() << "holds" << found.size
+                                 << "bytes: its first" << found.bytes << "are offered";
+    } else if (found.count > 0 && file.seek(lastLineStart)) {
         found.complete =
             file.read(ControllerWire::kEndOfDownload.size()).startsWith(ControllerWire::kEndOfDownload);
     }
@@ -257,6 +264,7 @@ QList<RecoveryCopy::Found> RecoveryCopy::leftovers() {
         Found found;
         found.path = copy.filePath();
         found.written = copy.lastModified();
+        found.size = copy.size();
         QLockFile lock(copy.filePath() + QStringLiteral(".lock"));
         lock.setStaleLockTime(0);
         if (!lock.tryLock(0)) {

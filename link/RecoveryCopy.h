@@ -53,17 +53,18 @@ public:
     // What an earlier run left unsaved, found without reading it whole (a copy may be huge).
     struct Found {
         QString path;
-        qint64 bytes = 0;      // of its whole lines
-        int count = 0;         // whole lines
+        qint64 size = 0;       // of the file
+        qint64 bytes = 0;      // of the whole lines offered: those within the limit of one download
+        int count = 0;         // whole lines offered
         QDateTime written;     // when it was last written
         QString controller;    // the name its header gives the controller, or ""
         int expected = 0;      // the lines its header announced, 0 when it holds no header count
-        bool complete = false; // its last line is the controller's final line
+        bool complete = false; // its last line is the controller's final line (and is offered)
         bool readOnly = false; // it could not be taken over (its lock could not be made): kept as it is
     };
     // The copies that no running program keeps, oldest first; a copy without a whole line is removed.
     static QList<Found> leftovers();
-    // A copy's first whole lines, as many as fit the byte limit of one download.
+    // A copy's whole lines offered, no more than `limitBytes`.
     static LineStore load(const Found& found, qint64 limitBytes);
     // Removes a copy found at start-up, with its lock.
     static void discard(const Found& found);

@@ -220,12 +220,23 @@ private slots:
             file.write(name == u"d" ? lines.join()
                                     : lines.mid(0, 17).join() + "01/11/2026,00:1"); // cut mid-line
         }
+        // One from a controller that never stopped, under a program without limits: past the most one
+        // download may bring, only its first part is read and offered, however complete the whole.
+        QFile huge(m_env->stateFolder() + QStringLiteral("recovery-20261201-12000e-4242-0.csv"));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        const QByteArray records = lines.mid(7, 12).join();
+        huge.write(lines.mid(0, 7).join());
+        for (qint64 at = 0; at <= LinkState::kMaxBytes; at += records.size()) {
+            huge.write(records);
+        }
+        huge.write(lines.last());
+        huge.close();
         const QDateTime writtenA =
             QFileInfo(m_env->stateFolder() + "recovery-20261201-12000a-4242-0.csv").lastModified();
         Kept k;
-        k.op.leftoverChoices = {
-            {LeftoverChoice::Save, LeftoverChoice::Save, LeftoverChoice::Discard, LeftoverChoice::Later},
-            {LeftoverChoice::Later}};
+        k.op.leftoverChoices = {{LeftoverChoice::Save, LeftoverChoice::Save, LeftoverChoice::Discard,
+                                 LeftoverChoice::Later, LeftoverChoice::Later},
+                                {LeftoverChoice::Later}};
         const QString saved = m_env->path(QStringLiteral("a.csv"));
         k.op.saveFiles = {saved, std::nullopt};
         k.op.answers = {Answer::Ok}; // the failed save of the second copy
@@ -242,11 +253,16 @@ private slots:
         QCOMPARE(a.written, writtenA);
         QCOMPARE(k.op.leftoverReviews.last().first().load().lines(1, 17).toByteArray(),
                  lines.mid(0, 17).join());
-        QVERIFY(k.op.leftoverReviews.first().last().complete);
+        QVERIFY(k.op.leftoverReviews.first()[3].complete);
+        const LeftoverCopy& e = k.op.leftoverReviews.first().last();
+        const LineStore firstPart = e.load();
+        QVERIFY(!e.complete && e.lines == firstPart.count() && firstPart.byteCount() <= LinkState::kMaxBytes);
+        QCOMPARE(e.bytes, huge.size());
+        QVERIFY(firstPart.byteCount() > LinkState::kMaxBytes - records.size());
         QCOMPARE(k.op.leftoverReviews.last().size(), 1); // the copy whose save failed, again
         QCOMPARE(readFileBytes(saved), lines.mid(0, 17).join());
         const QStringList left = QDir(m_env->stateFolder()).entryList({"recovery-*.csv"}, QDir::Files);
-        QCOMPARE(left.size(), 3); // this program's own copy, the failed one, the one for later
+        QCOMPARE(left.size(), 4); // this program's own copy, the failed one, two for later
         QVERIFY(!left.contains("recovery-20261201-12000a-4242-0.csv") &&
                 !left.contains("recovery-20261201-12000c-4242-0.csv"));
     }
