@@ -74,7 +74,7 @@ public:
         m_state.maxBytes = bytes;
     }
 
-public slots:
+    // The link's slots, connected to its port and its watchdog.
     // Every arrival from the port: what it brought is read and taken through the reply's steps.
     void ComPort_OnComm();
     // One tick of the response watchdog. During a download, a tick that finds no line completed since
