@@ -89,6 +89,16 @@ std::optional<QString> DialogOperator::chooseSaveFile(const SaveFileRequest& req
     return dialog.selectedFiles().constFirst();
 }
 
+QStringList DialogOperator::chooseOpenFiles(const OpenFileRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : mainWindow(),
+                       request.title, request.folder, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.pick == OpenFileRequest::Pick::Folder ? QFileDialog::Directory
+                       : request.pick == OpenFileRequest::Pick::File ? QFileDialog::ExistingFile
+                                                                     : QFileDialog::ExistingFiles);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
 std::optional<PortChoice> DialogOperator::choosePort(int currentPort) {
     ComsBox dialog(m_port, currentPort, *this, m_devices, mainWindow());
     dialog.exec();

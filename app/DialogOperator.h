@@ -18,6 +18,7 @@ public:
                       const QString& details = QString()) override;
     void beep() override;
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
+    QStringList chooseOpenFiles(const OpenFileRequest& request) override;
     std::optional<PortChoice> choosePort(int currentPort) override;
     QList<LeftoverChoice> reviewLeftovers(const QList<LeftoverCopy>& copies) override;
     void endProgram() override;

@@ -44,8 +44,17 @@ void ArchiveService::report(Archive& archive) {
     if (state.mode != m_lastState.mode || state.queued != m_lastState.queued ||
         state.reason != m_lastState.reason) {
         m_lastState = state;
+        {
+            const QMutexLocker lock(&m_stateLock);
+            m_sharedState = state;
+        }
         emit stateChanged(state);
     }
+}
+
+ArchiveState ArchiveService::state() const {
+    const QMutexLocker lock(&m_stateLock);
+    return m_sharedState;
 }
 
 quint64 ArchiveService::post(const std::function<void(Archive&, quint64)>& work) {

@@ -6,6 +6,7 @@
 #include "DownloadFacts.h"
 #include "ExportRequest.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QThread>
 #include <functional>
@@ -26,6 +27,10 @@ public:
     ~ArchiveService() override;
     ArchiveService(const ArchiveService&) = delete;
     ArchiveService& operator=(const ArchiveService&) = delete;
+
+    // The state as last signalled (Closed until the archive has been opened), for a window that starts
+    // listening later; safe from any thread.
+    ArchiveState state() const;
 
     quint64 add(const QByteArray& bytes, const DownloadFacts& facts);
     quint64 importPaths(const QStringList& paths);
@@ -64,5 +69,7 @@ private:
     QObject* m_worker = nullptr;        // lives on m_thread; requests run as its queued calls
     std::unique_ptr<Archive> m_archive; // made, used and destroyed on m_thread only
     ArchiveState m_lastState;           // worker side: to signal changes only
+    mutable QMutex m_stateLock;
+    ArchiveState m_sharedState; // m_lastState for other threads, under m_stateLock
     quint64 m_nextRequest = 0;
 };

@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
-#include <vector>
 
 // What the archive shows: its controllers, their downloads, a merged history, a comparison. Download
 // times are UTC; record times are the controller's own clock, marked UTC only so that no daylight-saving
@@ -41,14 +40,14 @@ struct DownloadSummary {
 // "Date," line, then the controller's records in order.
 struct HistoryLines {
     QByteArray bytes;
-    std::vector<qsizetype> ends;
-    int titleLine = 0; // the "Date," line, numbered from 1; the records follow it
+    QList<qsizetype> ends; // shared, like the bytes, with whoever copies the lines (the viewer's store)
+    int titleLine = 0;     // the "Date," line, numbered from 1; the records follow it
 
     int count() const { return int(ends.size()); }
     // Line `number` (from 1) with its line end.
     QByteArrayView line(int number) const {
-        const qsizetype begin = number == 1 ? 0 : ends[size_t(number) - 2];
-        return QByteArrayView(bytes).sliced(begin, ends[size_t(number) - 1] - begin);
+        const qsizetype begin = number == 1 ? 0 : ends[number - 2];
+        return QByteArrayView(bytes).sliced(begin, ends[number - 1] - begin);
     }
 };
 

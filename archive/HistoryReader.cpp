@@ -105,7 +105,7 @@ ArchiveResult<HistoryLines> history(SqlSession& session, qint64 controllerId, Da
     const DateOrder settled = settledOrder(session, controllerId, order);
     const bool read = session.transaction(
         [&] {
-            lines.ends.resize(size_t(lines.titleLine)); // what a try that had to start again read goes
+            lines.ends.resize(lines.titleLine); // what a try that had to start again read goes
             lines.bytes.truncate(lines.ends.back());
             return forEachRecord(session, controllerId, settled, 0, std::numeric_limits<qint64>::max(),
                                  append);
@@ -115,7 +115,7 @@ ArchiveResult<HistoryLines> history(SqlSession& session, qint64 controllerId, Da
         return ArchiveResult<HistoryLines>::failure(session.error());
     }
     lines.bytes.squeeze();
-    lines.ends.shrink_to_fit();
+    lines.ends.squeeze();
     return {std::move(lines), {}};
 }
 

@@ -2,22 +2,34 @@
 // starts itself (flushing to disk as a real one does). It measures importing 100 files of 10,000 records
 // into an empty archive, adding a 10,000-record download to the archive of 1,000,000 records that makes,
 // loading that controller's whole history (in a process of its own, for its peak memory), and the longest
-// pause of a 10 ms timer on the calling thread while ArchiveService archives a download on its thread.
+// pause of a 10 ms timer on the calling thread while ArchiveService archives a download on its thread, and
+// opening that history in the log viewer's archive side (in a process of its own on Qt's offscreen
+// platform: from the request to the table drawn with its rows, and the peak memory that added).
 // Each figure is the median of several runs, with the fastest and slowest beside it.
 //
 //   rm7-archive-bench [--runs N] [--import-runs N] [--sqlite-only]
 
 #include "Archive.h"
+#include "ArchivePage.h"
+#include "ArchivePane.h"
 #include "ArchiveService.h"
+#include "ControllerListModel.h"
+#include "LineStore.h"
+#include "LogViewer.h"
 #include "PostgresServer.h"
+#include "QuietOperator.h"
+#include "RecordTableModel.h"
+#include "RecordView.h"
 #include "SampleDownload.h"
 #include "StoredSettings.h"
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -94,9 +106,66 @@ int historyChild() {
         return 1;
     }
     const qsizetype recordBytes =
-        history.value.bytes.size() - history.value.ends[size_t(history.value.titleLine) - 1];
+        history.value.bytes.size() - history.value.ends[history.value.titleLine - 1];
     out << "RESULT " << took << ' ' << double(peak - before) / 1024 << ' ' << double(recordBytes) / (1 << 20)
         << ' ' << history.value.count() - history.value.titleLine << Qt::endl;
+    return 0;
+}
+
+// Waits, handling events, until `done` holds; false after a minute.
+bool waitFor(const std::function<bool()>& done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.hasExpired(60000)) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// The child that opens the history in the viewer: prints seconds from the request to the table drawn with
+// its rows, the peak memory that added (MiB), the records' bytes (MiB) and the rows.
+int viewerChild() {
+    QuietOperator op;
+    LineStore current;
+    ArchiveService service;
+    LogViewer viewer(current, op);
+    viewer.setArchive(&service);
+    viewer.show();
+    viewer.pages()->setCurrentWidget(viewer.archivePane());
+    if (!waitFor([&] {
+            return !viewer.archivePane()->isBusy() && viewer.archivePane()->controllers()->rowCount() > 0;
+        })) {
+        out << "ERROR the controllers were not listed " << op.told.join(' ') << Qt::endl;
+        return 1;
+    }
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) {
+        clear.write("5");
+        clear.close();
+    }
+    const long before = statusKiB("VmRSS:");
+    QElapsedTimer clock;
+    clock.start();
+    viewer.findChild<QAction*>(QStringLiteral("showHistory"))->trigger();
+    ArchivePage* page = nullptr;
+    if (!waitFor([&] {
+            page = qobject_cast<ArchivePage*>(viewer.pages()->currentWidget());
+            return page != nullptr && !page->isLoading();
+        }) ||
+        page->view() == nullptr) {
+        out << "ERROR the history did not open " << op.told.join(' ') << Qt::endl;
+        return 1;
+    }
+    page->view()->table()->viewport()->repaint(); // the rows drawn, as the event loop would draw them next
+    const double took = seconds(clock);
+    const long peak = statusKiB("VmHWM:");
+    const RecordTableModel* model = page->view()->model();
+    const qsizetype bytes = page->lines().byteCount() - page->lines().endOf(model->layout().titleLine);
+    out << "RESULT " << took << ' ' << double(peak - before) / 1024 << ' ' << double(bytes) / (1 << 20) << ' '
+        << model->rowCount() << Qt::endl;
     return 0;
 }
 
@@ -128,6 +197,9 @@ struct Figures {
     QList<double> load;
     QList<double> loadPeak;
     QList<double> pause;
+    QList<double> view;
+    QList<double> viewPeak;
+    QList<double> viewRatio; // peak memory against the records' bytes
     double recordMiB = 0;
     qint64 records = 0;
 };
@@ -203,21 +275,23 @@ public:
             }
         }
         for (int run = 0; run < m_runs; ++run) {
-            QProcess child;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("RM7_BENCH_CHILD"), QStringLiteral("history"));
-            child.setProcessEnvironment(env);
-            child.start(QCoreApplication::applicationFilePath(), {});
-            child.waitForFinished(-1);
-            const QList<QByteArray> words = child.readAllStandardOutput().trimmed().split(' ');
-            if (words.size() != 5 || words.first() != "RESULT") {
-                out << "history: " << words.join(' ') << Qt::endl;
+            const auto words = child(QStringLiteral("history"));
+            if (!words) {
                 return std::nullopt;
             }
-            figures.load << words.at(1).toDouble();
-            figures.loadPeak << words.at(2).toDouble();
-            figures.recordMiB = words.at(3).toDouble();
-            figures.records = words.at(4).toLongLong();
+            figures.load << words->at(1).toDouble();
+            figures.loadPeak << words->at(2).toDouble();
+            figures.recordMiB = words->at(3).toDouble();
+            figures.records = words->at(4).toLongLong();
+        }
+        for (int run = 0; run < m_runs; ++run) {
+            const auto words = child(QStringLiteral("viewer"));
+            if (!words) {
+                return std::nullopt;
+            }
+            figures.view << words->at(1).toDouble();
+            figures.viewPeak << words->at(2).toDouble();
+            figures.viewRatio << words->at(2).toDouble() / words->at(3).toDouble();
         }
         {
             ArchiveService service;
@@ -230,6 +304,25 @@ public:
     }
 
 private:
+    // Runs this command as a child measuring `task`: the words of its RESULT line.
+    static std::optional<QList<QByteArray>> child(const QString& task) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("RM7_BENCH_CHILD"), task);
+        if (!env.contains(QStringLiteral("QT_QPA_PLATFORM"))) {
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        }
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        child.waitForFinished(-1);
+        const QList<QByteArray> words = child.readAllStandardOutput().trimmed().split(' ');
+        if (words.size() != 5 || words.first() != "RESULT") {
+            out << task << ": " << words.join(' ') << child.readAllStandardError() << Qt::endl;
+            return std::nullopt;
+        }
+        return words;
+    }
+
     int m_runs;
     int m_importRuns;
     QTemporaryDir m_work;
@@ -241,12 +334,17 @@ void print(const QString& name, const Figures& f) {
     out << "| " << name << " | " << spread(f.import, 1) << " s | " << spread(f.add, 3) << " s | "
         << spread(f.load, 2) << " s | " << spread(f.loadPeak, 0) << " MiB for "
         << QString::number(f.recordMiB, 'f', 0) << " MiB of " << f.records << " records | "
-        << spread(f.pause, 1) << " ms |" << Qt::endl;
+        << spread(f.pause, 1) << " ms | " << spread(f.view, 2) << " s | " << spread(f.viewPeak, 0) << " MiB, "
+        << spread(f.viewRatio, 2) << "x the records' bytes |" << Qt::endl;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (qgetenv("RM7_BENCH_CHILD") == "viewer") {
+        QApplication app(argc, argv);
+        return viewerChild();
+    }
     QCoreApplication app(argc, argv);
     if (qgetenv("RM7_BENCH_CHILD") == "history") {
         return historyChild();
@@ -261,9 +359,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     out << "| archive | import 100 × 10,000 records | add 10,000 to 1,000,000 | load the history | "
-           "memory of the load | longest 10 ms timer pause |"
+           "memory of the load | longest 10 ms timer pause | opened in the viewer | memory of the viewer |"
         << Qt::endl
-        << "|---|---|---|---|---|---|" << Qt::endl;
+        << "|---|---|---|---|---|---|---|---|" << Qt::endl;
     if (const auto figures = bench.measure(nullptr)) {
         print(QStringLiteral("SQLite file"), *figures);
     } else {

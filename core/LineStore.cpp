@@ -82,3 +82,11 @@ LineStore LineStore::fromText(const QByteArray& text) {
     store.m_count = int(store.m_ends.size());
     return store;
 }
+
+LineStore LineStore::fromLines(const QByteArray& bytes, const QList<qsizetype>& ends) {
+    LineStore store;
+    store.m_bytes = bytes.left(ends.isEmpty() ? 0 : ends.back());
+    store.m_ends = ends;
+    store.m_count = int(store.m_ends.size());
+    return store;
+}

@@ -31,6 +31,9 @@ public:
 
     // The whole lines of a text (a recovered copy, a saved file); bytes after the last line feed are no line.
     static LineStore fromText(const QByteArray& text);
+    // Lines already found (a history from the archive): ends[k] is one past the last byte of line k + 1.
+    // Bytes and ends are shared, not copied, and the bytes are not searched for line ends again.
+    static LineStore fromLines(const QByteArray& bytes, const QList<qsizetype>& ends);
 
 private:
     QByteArray m_bytes;

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -14,6 +15,15 @@ struct SaveFileRequest {
     QString title;
     QString filter;
     QString folder;
+};
+
+// What an Open dialog is asked to offer: one file, several, or a folder.
+struct OpenFileRequest {
+    enum class Pick { File, Files, Folder };
+    QString title;
+    QString filter;
+    QString folder;
+    Pick pick = Pick::Files;
 };
 
 // A port the operator chose: its COM number and, for an adapter with a stable name or a device that no
@@ -52,6 +62,12 @@ public:
     virtual void beep() = 0;
     // The chosen file name, or nothing when the operator cancelled.
     virtual std::optional<QString> chooseSaveFile(const SaveFileRequest& request) = 0;
+    // The files (or the folder) chosen in an Open dialog; empty when the operator cancelled. An operator
+    // without such a dialog (the command line) answers Cancel.
+    virtual QStringList chooseOpenFiles(const OpenFileRequest& request) {
+        Q_UNUSED(request);
+        return {};
+    }
     // The port selection dialog, opened on the port in use; nothing when the operator kept the port.
     virtual std::optional<PortChoice> choosePort(int currentPort) = 0;
     // One dialog for every copy earlier runs left unsaved: a choice for each, in the same order.

@@ -102,3 +102,14 @@ FileErrorAnswer ReportFileError(int errorNumber, const QString& name, Operator& 
                ? FileErrorAnswer::Retry
                : FileErrorAnswer::GaveUp;
 }
+
+FileErrorAnswer reportSystemError(int systemError, const QString& name, Operator& op) {
+    const FileErrorAnswer answer = ReportFileError(FileError::fromSystemError(systemError), name, op);
+    if (answer != FileErrorAnswer::Unlisted) {
+        return answer;
+    }
+    // No message of its own, yet the operator must not believe the file was written or read.
+    op.messageBox(FileError::plainReason(systemError) + QStringLiteral("\r\n Accessing: ") + name,
+                  MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral("File Error"));
+    return FileErrorAnswer::GaveUp;
+}

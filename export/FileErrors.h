@@ -33,3 +33,6 @@ enum class FileErrorAnswer {
 
 // Shows the message for a file error, naming the file when a name is given.
 FileErrorAnswer ReportFileError(int errorNumber, const QString& name, Operator& op);
+// Shows the message for a system error (errno) met using a file, as a save shows it: the file error's own
+// message, or a plain reason where it has none. Retry only when the operator asked for it.
+FileErrorAnswer reportSystemError(int systemError, const QString& name, Operator& op);

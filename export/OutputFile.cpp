@@ -39,26 +39,19 @@ int lastLineOfPiece(const LineStore& lines, int first, qsizetype pieceBytes) {
 
 } // namespace
 
-bool OutputFile::OpenOutputFile(const QString& name) {
+bool OutputFile::OpenOutputFile(const QString& name, CsvWriter::Placement placement) {
     for (;;) {
-        int error = 0;
-        int systemError = 0;
+        FileErrorAnswer answer = FileErrorAnswer::GaveUp;
         if (hasRefusedCharacter(name)) {
-            error = FileError::BadFileName;
             qCWarning(lcExport).noquote() << "not saved: the name" << name << "holds a refused character";
+            answer = ReportFileError(FileError::BadFileName, name, m_op);
         } else {
-            systemError = m_writer.open(name, CsvWriter::Placement::InPlace).systemError;
+            const int systemError = m_writer.open(name, placement).systemError;
             if (systemError == 0) {
                 return true;
             }
-            error = FileError::fromSystemError(systemError);
             qCWarning(lcExport).noquote() << "cannot open" << name << ':' << systemErrorText(systemError);
-        }
-        const FileErrorAnswer answer = ReportFileError(error, name, m_op);
-        if (answer == FileErrorAnswer::Unlisted) {
-            // No message of its own, yet the operator must not believe the data was saved.
-            m_op.messageBox(FileError::plainReason(systemError) + QStringLiteral("\r\n Accessing: ") + name,
-                            MsgStyle::Ok + MsgStyle::Exclamation, QStringLiteral("File Error"));
+            answer = reportSystemError(systemError, name, m_op);
         }
         if (answer != FileErrorAnswer::Retry) {
             return false;

@@ -23,8 +23,9 @@ public:
 
     explicit OutputFile(Operator& op) : m_op(op) { m_writer.setPatience(kPatienceMs); }
 
-    // Creates the file, or empties an existing one. False: the reason has been shown to the operator.
-    bool OpenOutputFile(const QString& name);
+    // Creates the file, or empties an existing one (Replace: writes beside it and puts it in its place
+    // at close(), as an export does). False: the reason has been shown to the operator.
+    bool OpenOutputFile(const QString& name, CsvWriter::Placement placement = CsvWriter::Placement::InPlace);
     // Writes CsvLine exactly as it is. False: the reason has been shown.
     bool WriteLogLine();
     // Writes lines 1 to lines.count() in pieces of about pieceBytes, giving the event loop a turn between

@@ -1,129 +1,104 @@
 #include "LogViewer.h"
 
-#include "LogChart.h"
-#include "RecordTableModel.h"
+#include "ArchivePage.h"
+#include "ArchivePane.h"
+#include "Operator.h"
+#include "SavedFile.h"
+#include "StoredSettings.h"
 #include "WindowPlacement.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QBoxLayout>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QHeaderView>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
+#include <QFileInfo>
+#include <QMenuBar>
 #include <QScreen>
-#include <QScrollBar>
-#include <QTabWidget>
-#include <QTableView>
-
-namespace {
-
-// Beyond this many lines of other text the table gives up laying them across the row.
-constexpr int kMostSpans = 1000;
-
-QPushButton* button(const QString& caption, QWidget* parent, const char* name) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
-} // namespace
+#include <QTabBar>
 
 LogViewer::LogViewer(const LineStore& store, Operator& op, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_model(new RecordTableModel(store, kRowsEveryMs, this)),
-      m_tabs(new QTabWidget(this)), m_header(new QPlainTextEdit), m_filter(new QLineEdit),
-      m_table(new QTableView), m_rowCount(new QLabel),
-      m_copyTitles(new QCheckBox(tr("with column &titles"))) {
+    : QWidget(parent, Qt::Window), m_op(op), m_current(new RecordView(store, op, this)) {
     setObjectName(QStringLiteral("LogViewer"));
     setWindowTitle(tr("Log Viewer"));
-    m_chart = new LogChart(*m_model, store, op);
-
-    m_header->setObjectName(QStringLiteral("header"));
-    m_header->setReadOnly(true);
-    m_header->setAccessibleName(tr("Download header"));
-    m_header->setMaximumHeight(m_header->fontMetrics().lineSpacing() * 7);
-    m_header->setLineWrapMode(QPlainTextEdit::NoWrap);
-
-    m_filter->setObjectName(QStringLiteral("filter"));
-    m_filter->setPlaceholderText(tr("Find in the records"));
-    m_filter->setClearButtonEnabled(true);
-    auto* findLabel = new QLabel(tr("&Find:"));
-    findLabel->setBuddy(m_filter);
-
-    m_table->setObjectName(QStringLiteral("records"));
-    m_table->setAccessibleName(tr("Records"));
-    m_table->setModel(m_model);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_table->setWordWrap(false);
-    m_table->setAlternatingRowColors(true);
-    // Every row is one line high: the table never measures a million rows.
-    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().lineSpacing() + 6);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_table->horizontalHeader()->setDefaultSectionSize(90);
-    // A click on a column title sorts by it, a second click the other way, a third as the lines arrived.
-    m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    m_table->horizontalHeader()->setSortIndicatorClearable(true);
-    m_table->horizontalHeader()->setToolTip(tr("Click a column title to sort by it"));
-    m_table->setSortingEnabled(true);
-    m_rowCount->setObjectName(QStringLiteral("rowCount"));
-    m_copyTitles->setObjectName(QStringLiteral("copyTitles"));
-
-    // The table's own Copy takes one cell; here it takes the chosen rows.
-    m_table->installEventFilter(this);
-
-    QPushButton* copyButton = button(tr("&Copy rows"), this, "copyRows");
-    QPushButton* firstButton = button(tr("F&irst"), this, "first");
-    QPushButton* lastButton = button(tr("&Last"), this, "last");
-    connect(copyButton, &QPushButton::clicked, this, &LogViewer::copyRows);
-    connect(firstButton, &QPushButton::clicked, this, &LogViewer::goToFirst);
-    connect(lastButton, &QPushButton::clicked, this, &LogViewer::goToLast);
-
-    auto* tools = new QHBoxLayout;
-    tools->addWidget(findLabel);
-    tools->addWidget(m_filter, 1);
-    tools->addWidget(m_rowCount);
-    tools->addWidget(copyButton);
-    tools->addWidget(m_copyTitles);
-    tools->addWidget(firstButton);
-    tools->addWidget(lastButton);
-    auto* tablePage = new QWidget;
-    auto* tableLayout = new QVBoxLayout(tablePage);
-    tableLayout->addWidget(m_header);
-    tableLayout->addLayout(tools);
-    tableLayout->addWidget(m_table, 1);
-    m_tabs->addTab(tablePage, tr("&Table"));
-    m_tabs->addTab(m_chart, tr("C&hart"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs);
-    setTabOrder(m_filter, m_table);
+    layout->addWidget(m_current);
 
-    m_filterDelay.setSingleShot(true);
-    m_filterDelay.setInterval(kFilterDelayMs);
-    connect(m_filter, &QLineEdit::textChanged, &m_filterDelay, qOverload<>(&QTimer::start));
-    connect(&m_filterDelay, &QTimer::timeout, this, [this] { m_model->setFilter(m_filter->text()); });
-    connect(m_model, &RecordTableModel::titlesChanged, this, &LogViewer::showTitles);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &LogViewer::markOtherLines);
-    connect(m_model, &QAbstractItemModel::layoutChanged, this, &LogViewer::markOtherLines);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &LogViewer::countRows);
-    connect(m_model, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex&, int first, int last) { rowsArrived(first, last); });
-    connect(m_chart, &LogChart::dateOrderChosen, m_model, &RecordTableModel::setChosenDateOrder);
-
-    auto* close = new QAction(tr("Close"), this);
+    auto* close = new QAction(tr("&Close"), this);
+    close->setObjectName(QStringLiteral("close"));
     close->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
     connect(close, &QAction::triggered, this, &QWidget::close);
     addAction(close);
-
-    showTitles();
-    markOtherLines();
-    countRows();
     resize(900, 600);
+}
+
+void LogViewer::setArchive(ArchiveService* archive) {
+    if (archive == nullptr || m_archive != nullptr) {
+        return;
+    }
+    // The current download's table and chart become the first page; the archive's list the second.
+    m_pages = new QTabWidget;
+    m_pages->setObjectName(QStringLiteral("pages"));
+    m_pages->setDocumentMode(true);
+    m_pages->setTabsClosable(true);
+    m_pages->tabBar()->setElideMode(Qt::ElideMiddle);
+    delete layout()->replaceWidget(m_current, m_pages);
+    m_pages->addTab(m_current, tr("Current &download"));
+    m_archive = new ArchivePane(*archive, m_op);
+    m_pages->addTab(m_archive, tr("&Archive"));
+    for (int fixed = 0; fixed < 2; ++fixed) {
+        m_pages->tabBar()->setTabButton(fixed, QTabBar::RightSide, nullptr);
+    }
+    connect(m_pages, &QTabWidget::tabCloseRequested, this, [this](int index) {
+        if (index >= 2) {
+            QWidget* page = m_pages->widget(index);
+            m_pages->removeTab(index);
+            page->deleteLater();
+        }
+    });
+    connect(m_archive, &ArchivePane::pageOpened, this, &LogViewer::addPage);
+    buildMenus();
+}
+
+void LogViewer::buildMenus() {
+    m_menu = new QMenuBar(this);
+    layout()->setMenuBar(m_menu);
+    // "Fil&e": Alt+F stays with Find, as it was before the menus came.
+    QMenu* file = m_menu->addMenu(tr("Fil&e"));
+    QAction* open = file->addAction(tr("&Open..."), this, &LogViewer::openFiles);
+    open->setObjectName(QStringLiteral("openFiles"));
+    open->setShortcut(QKeySequence::Open);
+    file->addSeparator();
+    const auto addAll = [](QMenu* menu, const QList<QAction*>& actions) {
+        for (QAction* action : actions) {
+            if (action == nullptr) {
+                menu->addSeparator();
+            } else {
+                menu->addAction(action);
+            }
+        }
+    };
+    addAll(file, m_archive->fileActions());
+    file->addSeparator();
+    file->addAction(findChild<QAction*>(QStringLiteral("close"), Qt::FindDirectChildrenOnly));
+    addAll(m_menu->addMenu(tr("A&rchive")), m_archive->archiveActions());
+}
+
+void LogViewer::addPage(QWidget* page, const QString& title) {
+    const int index = m_pages->addTab(page, title);
+    m_pages->setTabToolTip(index, title);
+    m_pages->setCurrentIndex(index);
+}
+
+void LogViewer::openFiles() {
+    const QStringList paths =
+        m_op.chooseOpenFiles({tr("Open Saved Downloads"), QStringLiteral("CSV files (*.csv);;All files (*)"),
+                              StoredSettings::savePath(), OpenFileRequest::Pick::Files});
+    for (const QString& path : paths) {
+        if (auto lines = SavedFile::read(path, m_op)) {
+            auto* page = new ArchivePage(QString());
+            page->showLines(std::move(*lines), m_op);
+            addPage(page, QFileInfo(path).fileName());
+            m_pages->setTabToolTip(m_pages->currentIndex(), path);
+        }
+    }
 }
 
 // Opened for the first time, the viewer stands beside the main window rather than over it.
@@ -136,96 +111,4 @@ void LogViewer::showEvent(QShowEvent* event) {
     const QWidget* main = parentWidget()->window();
     const QSize frame = size() + (main->frameGeometry().size() - main->size());
     move(WindowPlacement::beside(main->frameGeometry(), frame, main->screen()->availableGeometry()));
-}
-
-void LogViewer::countRows() {
-    const int all = m_model->allRows();
-    const QString rows = all == 1 ? tr("1 row") : tr("%1 rows").arg(all);
-    m_rowCount->setText(m_model->filterText().isEmpty() ? rows
-                                                        : tr("%1 of %2").arg(m_model->rowCount()).arg(rows));
-}
-
-bool LogViewer::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_table &&
-        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Copy)) {
-            if (event->type() == QEvent::KeyPress) {
-                copyRows();
-            }
-            event->accept();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void LogViewer::showTitles() {
-    m_header->setPlainText(m_model->headerText());
-    m_header->setVisible(!m_header->toPlainText().isEmpty());
-    m_chart->rebuildSoon();
-}
-
-// Lines that are no records (the end of the download, stray text) stand across the whole row.
-void LogViewer::markOtherLines() {
-    m_table->clearSpans();
-    const QList<int> rows = m_model->nonRecordRows();
-    if (rows.size() > kMostSpans || m_model->columnCount() < 2) {
-        return;
-    }
-    for (const int row : rows) {
-        m_table->setSpan(row, 0, 1, m_model->columnCount());
-    }
-}
-
-void LogViewer::rowsArrived(int first, int last) {
-    // A table that showed the newest row keeps showing the newest rows.
-    const QScrollBar* bar = m_table->verticalScrollBar();
-    const bool following = bar->value() == bar->maximum();
-    const QList<int> otherRows = m_model->nonRecordRows();
-    if (m_model->columnCount() > 1 && otherRows.size() <= kMostSpans) {
-        for (const int row : otherRows) {
-            if (row >= first && row <= last) {
-                m_table->setSpan(row, 0, 1, m_model->columnCount());
-            }
-        }
-    }
-    if (following) {
-        m_table->scrollToBottom();
-    }
-    countRows();
-    m_chart->rebuildSoon();
-}
-
-void LogViewer::copyRows() {
-    QList<int> rows;
-    for (const QItemSelectionRange& range : m_table->selectionModel()->selection()) {
-        for (int row = range.top(); row <= range.bottom(); ++row) {
-            rows << row;
-        }
-    }
-    if (rows.isEmpty() && m_table->currentIndex().isValid()) {
-        rows << m_table->currentIndex().row();
-    }
-    const QByteArray lines = m_model->linesOf(rows);
-    const bool titles = m_copyTitles->isChecked() && m_model->layout().hasTitles() && !lines.isEmpty();
-    QApplication::clipboard()->setText(
-        QString::fromLatin1((titles ? m_model->titleLine() : QByteArray()) + lines));
-}
-
-void LogViewer::goToFirst() {
-    if (m_model->rowCount() > 0) {
-        m_table->selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::ClearAndSelect |
-                                                                             QItemSelectionModel::Rows);
-        m_table->scrollToTop();
-    }
-}
-
-void LogViewer::goToLast() {
-    if (m_model->rowCount() > 0) {
-        m_table->selectionModel()->setCurrentIndex(m_model->index(m_model->rowCount() - 1, 0),
-                                                   QItemSelectionModel::ClearAndSelect |
-                                                       QItemSelectionModel::Rows);
-        m_table->scrollToBottom();
-    }
 }

@@ -1,67 +1,67 @@
 #pragma once
 
-#include <QTimer>
+#include "RecordView.h"
+
 #include <QWidget>
 
+class ArchivePane;
+class ArchiveService;
 class LineStore;
-class LogChart;
 class Operator;
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
+class QMenuBar;
 class QTabWidget;
-class QTableView;
-class RecordTableModel;
 
-// The log viewer: a window beside the main window over the lines of the current (or last) download,
-// live while it runs (its model is told of new and dropped lines). Its table shows the header lines above one
-// row per record, sorts by the column whose title is clicked, finds as you type (saying how many rows of all
-// it shows), copies the chosen rows as CSV text (the column titles too when asked) and jumps to the first or
-// last row; its chart plots the readings. Escape or Ctrl+W closes it.
+// The log viewer: a window beside the main window over the lines of the current (or last) download (see
+// RecordView). Given the archive, it gains an archive side: a menu bar (File: Open, Import, Export, Close;
+// Archive: history, downloads, comparison, names), the "Archive" page listing the controllers, and a page
+// for each history, past download, comparison or saved file opened, beside the current download's.
+// Escape or Ctrl+W closes it.
 class LogViewer : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kFilterDelayMs = 150;
-    // Rows arriving during a download are added at most this often: a table drawn a few times a second
-    // keeps up with the eye, and the download keeps its speed.
-    static constexpr int kRowsEveryMs = 100;
+    static constexpr int kFilterDelayMs = RecordView::kFilterDelayMs;
+    static constexpr int kRowsEveryMs = RecordView::kRowsEveryMs;
 
     LogViewer(const LineStore& store, Operator& op, QWidget* parent = nullptr);
 
-    RecordTableModel* model() const { return m_model; }
-    QTableView* table() const { return m_table; }
-    QLineEdit* filter() const { return m_filter; }
-    QPlainTextEdit* header() const { return m_header; }
-    QTabWidget* tabs() const { return m_tabs; }
-    LogChart* chart() const { return m_chart; }
-    QLabel* rowCount() const { return m_rowCount; }
-    QCheckBox* copyTitles() const { return m_copyTitles; }
+    // The archive side over this service (owned by the caller, which keeps it while the viewer lives);
+    // nullptr: none. Called once, after construction.
+    void setArchive(ArchiveService* archive);
 
-    // The chosen rows' lines as they arrived, on the clipboard as text.
-    void copyRows();
-    void goToFirst();
-    void goToLast();
+    // The current download's table and chart.
+    RecordTableModel* model() const { return m_current->model(); }
+    QTableView* table() const { return m_current->table(); }
+    QLineEdit* filter() const { return m_current->filter(); }
+    QPlainTextEdit* header() const { return m_current->header(); }
+    QTabWidget* tabs() const { return m_current; }
+    LogChart* chart() const { return m_current->chart(); }
+    QLabel* rowCount() const { return m_current->rowCount(); }
+    QCheckBox* copyTitles() const { return m_current->copyTitles(); }
+
+    void copyRows() { m_current->copyRows(); }
+    void goToFirst() { m_current->goToFirst(); }
+    void goToLast() { m_current->goToLast(); }
+
+    // The archive side, nullptr without one: its pages (current download, archive, then those opened).
+    ArchivePane* archivePane() const { return m_archive; }
+    QTabWidget* pages() const { return m_pages; }
+    QMenuBar* menuBar() const { return m_menu; }
+
+    // File > Open: saved files, each on a page of its own.
+    void openFiles();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
-    void showTitles();
-    void markOtherLines();
-    void rowsArrived(int first, int last);
-    void countRows();
+    void addPage(QWidget* page, const QString& title);
+    void buildMenus();
 
-    RecordTableModel* m_model;
-    QTabWidget* m_tabs;
-    QPlainTextEdit* m_header;
-    QLineEdit* m_filter;
-    QTableView* m_table;
-    LogChart* m_chart;
-    QLabel* m_rowCount;
-    QCheckBox* m_copyTitles;
-    QTimer m_filterDelay;
+    Operator& m_op;
+    RecordView* m_current;
+    ArchivePane* m_archive = nullptr;
+    QTabWidget* m_pages = nullptr;
+    QMenuBar* m_menu = nullptr;
     bool m_placed = false;
 };

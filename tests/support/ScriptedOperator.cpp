@@ -20,6 +20,11 @@ std::optional<QString> ScriptedOperator::chooseSaveFile(const SaveFileRequest& r
     return saveFiles.isEmpty() ? std::nullopt : saveFiles.takeFirst();
 }
 
+QStringList ScriptedOperator::chooseOpenFiles(const OpenFileRequest& request) {
+    openRequests.append(request);
+    return openFiles.isEmpty() ? QStringList() : openFiles.takeFirst();
+}
+
 std::optional<PortChoice> ScriptedOperator::choosePort(int /*currentPort*/) {
     ++portSelections;
     return onPortSelection ? onPortSelection() : std::nullopt;

@@ -21,6 +21,8 @@ public:
     QList<Answer> answers;
     QList<std::optional<QString>> saveFiles; // Save dialog answers; nothing means Cancel
     QList<SaveFileRequest> saveRequests;
+    QList<QStringList> openFiles; // Open dialog answers; none (or an empty list) means Cancel
+    QList<OpenFileRequest> openRequests;
     int beeps = 0;
     int portSelections = 0;
     int programEnds = 0;
@@ -34,6 +36,7 @@ public:
                       const QString& details = QString()) override;
     void beep() override { ++beeps; }
     std::optional<QString> chooseSaveFile(const SaveFileRequest& request) override;
+    QStringList chooseOpenFiles(const OpenFileRequest& request) override;
     std::optional<PortChoice> choosePort(int currentPort) override;
     QList<LeftoverChoice> reviewLeftovers(const QList<LeftoverCopy>& copies) override;
     void endProgram() override { ++programEnds; }
