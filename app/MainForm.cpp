@@ -321,6 +321,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
 void MainForm::LogViewerMenu_Click() {
     if (m_viewer == nullptr) {
         m_viewer = new LogViewer(m_link.lines(), m_op, this);
+        m_viewer->setArchive(m_archive);
         RecordTableModel* model = m_viewer->model();
         connect(&m_link, &Link::linesStored, model, &RecordTableModel::linesStored);
         connect(&m_link, &Link::linesDropped, model, &RecordTableModel::linesDropped);
