@@ -13,13 +13,15 @@ enum class PanelColour { Menu, ButtonFace, Red, Green };
 // bar and which commands are offered. The window draws it whenever it reports a change. Changes made
 // while it is held (a read from the port) are reported once, when the last hold is released; the log box
 // and the progress bar, which a download changes with every line, are then reported at most every
-// kPublishMs, as no eye follows faster, while every other change is reported at once.
+// kPublishMs: ten times a second keeps up with the eye, while every redraw of the scrolling box costs the
+// display server a copy of it (at 25 a second that was more than the rest of a download together).
+// Every other change is reported at once.
 class LinkDisplay : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int kPanels = 5;
-    static constexpr int kPublishMs = 40;
+    static constexpr int kPublishMs = 100;
 
     // What the log box shows: lines first to last of the link's store (none while last < first), or a
     // note in their place (the controller's "No log entries!"). `content` changes whenever the box starts
