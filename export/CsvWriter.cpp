@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -58,8 +59,20 @@ WriteResult CsvWriter::open(const QString& path, Placement placement, Access acc
     if (replace) {
         // Beside the target (through a link, beside what it points at), so the rename stays on one disk.
         const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : path;
-        QByteArray pattern = QFile::encodeName(QFileInfo(target).absolutePath() + QStringLiteral("/.") +
-                                               QFileInfo(target).fileName() + QStringLiteral(".XXXXXX"));
+        // A name the folder cannot hold fails now, not at the rename after the whole download.
+        const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+        const long longest = ::pathconf(folder.constData(), _PC_NAME_MAX);
+        if (QFile::encodeName(QFileInfo(target).fileName()).size() > (longest > 0 ? longest : NAME_MAX)) {
+            return failed(WriteResult::Step::Open, ENAMETOOLONG);
+        }
+        // Named after the target, so that one a killed run leaves is known for what it is; a short name
+        // where that one would be too long for the file system (the target's own name may be up to the
+        // limit).
+        QString temporary = QStringLiteral(".") + QFileInfo(target).fileName() + QStringLiteral(".XXXXXX");
+        if (QFile::encodeName(temporary).size() > NAME_MAX) {
+            temporary = QStringLiteral(".rm7-download.XXXXXX");
+        }
+        QByteArray pattern = QFile::encodeName(QFileInfo(target).absolutePath() + u'/' + temporary);
         m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (m_fd < 0) {
             return failed(WriteResult::Step::Open, errno);

@@ -356,8 +356,8 @@ private slots:
         QTemporaryDir out;
         QProcess process;
         prepare(process);
-        QStringList arguments{"--download",
-                              kind == u"pipe" ? "-" : out.filePath(QString(kind == u"name" ? 300 : 8, u'x'))};
+        QStringList arguments{
+            "--download", kind == u"pipe" ? "-" : out.filePath(QString(kind == u"name" ? 300 : 255, u'x'))};
         if (kind == u"relative") { // HOME holds the settings; the relative XDG folders are not used
             QProcessEnvironment environment = process.processEnvironment();
             environment.insert(QStringLiteral("HOME"), m_env->configHome() + QStringLiteral("/home"));
@@ -393,6 +393,7 @@ private slots:
             QCOMPARE(process.exitCode(), kDone);
             QVERIFY2(said.contains("XDG_CONFIG_HOME is a relative path"), said.constData()); // a log line
             QVERIFY(!QFileInfo::exists(out.filePath(QStringLiteral("relative"))));
+            QCOMPARE(folderEntries(out.path()), QStringList{QString(255, u'x')}); // the longest name there is
         }
     }
 
