@@ -189,7 +189,7 @@ private slots:
         f.link.setLimits(lines, bytes);
         const QList<QByteArray> sent =
             SimReply::downloadLines(tail.isEmpty() ? 20 : 3).mid(0, tail.isEmpty() ? 28 : 10);
-        f.feed(sent.join() + tail, 64);
+        f.feed(sent.join() + tail, 4096); // whole lines cross the limit within one read
         const int kept =
             tail.isEmpty() ? std::min(lines, int(LineStore::fromText(sent.join().left(bytes)).count())) : 10;
         QCOMPARE(f.link.LineCount(), kept);
