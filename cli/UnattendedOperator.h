@@ -15,9 +15,8 @@ public:
     std::optional<PortChoice> choosePort(int /*currentPort*/) override { return std::nullopt; }
     // The command line leaves earlier runs' copies for the window to offer.
     QList<LeftoverChoice> reviewLeftovers(const QList<LeftoverCopy>& copies) override {
-        // Parentheses: braces would make a list of these two values.
-        return QList<LeftoverChoice>(copies.size(),
-                                     LeftoverChoice::Later); // NOLINT(modernize-return-braced-init-list)
+        QList<LeftoverChoice> later(copies.size(), LeftoverChoice::Later);
+        return later;
     }
     void endProgram() override {}
 };
