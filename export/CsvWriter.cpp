@@ -1,12 +1,14 @@
 #include "CsvWriter.h"
 
 #include "Logging.h"
+#include "SafeFileName.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -24,6 +26,25 @@ WriteResult failed(WriteResult::Step step, int systemError) {
 // Standard output and the like live under /dev and /proc: written where they are, never replaced.
 bool isSystemPath(const QString& path) {
     return path.startsWith(QLatin1String("/dev/")) || path.startsWith(QLatin1String("/proc/"));
+}
+
+// Gives the file at `from` the name `to` only while no file has it: EEXIST when one has, decided by the
+// system in one step. File systems without a rename that refuses to replace (NFS, some FUSE ones) take a
+// hard link, which never replaces either; the temporary name then goes.
+int linkWithoutReplacing(const QByteArray& from, const QByteArray& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        return errno;
+    }
+#endif
+    if (::link(from.constData(), to.constData()) != 0) {
+        return errno;
+    }
+    ::unlink(from.constData());
+    return 0;
 }
 
 int syncFolderOf(const QString& path) {
@@ -47,19 +68,25 @@ WriteResult CsvWriter::open(const QString& path, Placement placement, Access acc
     abandon();
     m_written = 0;
     m_target = path;
+    m_keepOthers = placement == Placement::NoReplace;
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
     const bool exists = ::stat(name.constData(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) {
         return failed(WriteResult::Step::Open, EISDIR);
     }
-    const bool replace =
-        placement == Placement::Replace && !isSystemPath(path) && (!exists || S_ISREG(info.st_mode));
+    const bool replace = m_keepOthers || (placement == Placement::Replace && !isSystemPath(path) &&
+                                          (!exists || S_ISREG(info.st_mode)));
     if (replace) {
         // Beside the target (through a link, beside what it points at), so the rename stays on one disk.
-        const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : path;
+        // A file that keeps others' names may take a name as long as the system allows: its temporary
+        // name is a short one of its own.
+        const QString target =
+            QFileInfo(path).isSymLink() && !m_keepOthers ? QFileInfo(path).canonicalFilePath() : path;
+        const QString temporary =
+            m_keepOthers ? QStringLiteral("rm7-download") : QFileInfo(target).fileName();
         QByteArray pattern = QFile::encodeName(QFileInfo(target).absolutePath() + QStringLiteral("/.") +
-                                               QFileInfo(target).fileName() + QStringLiteral(".XXXXXX"));
+                                               temporary + QStringLiteral(".XXXXXX"));
         m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (m_fd < 0) {
             return failed(WriteResult::Step::Open, errno);
@@ -68,7 +95,8 @@ WriteResult CsvWriter::open(const QString& path, Placement placement, Access acc
         m_target = target;
         const mode_t umask = ::umask(0);
         ::umask(umask);
-        ::fchmod(m_fd, access == Access::Private ? 0600 : exists ? info.st_mode & 07777 : 0666 & ~umask);
+        const bool keepMode = exists && !m_keepOthers;
+        ::fchmod(m_fd, access == Access::Private ? 0600 : keepMode ? info.st_mode & 07777 : 0666 & ~umask);
         m_regular = true;
         m_ownsFd = true;
         return {};
@@ -156,9 +184,12 @@ WriteResult CsvWriter::finish() {
         return failed(WriteResult::Step::Finish, error);
     }
     if (!m_temporary.isEmpty()) {
-        if (::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData()) !=
-            0) {
-            const int error = errno;
+        const int error = m_keepOthers ? placeWithoutReplacing()
+                          : ::rename(QFile::encodeName(m_temporary).constData(),
+                                     QFile::encodeName(m_target).constData()) == 0
+                              ? 0
+                              : errno;
+        if (error != 0) {
             abandon();
             return failed(WriteResult::Step::Finish, error);
         }
@@ -169,6 +200,23 @@ WriteResult CsvWriter::finish() {
         }
     }
     return {};
+}
+
+int CsvWriter::placeWithoutReplacing() {
+    const QString folder = QFileInfo(m_target).absolutePath() + QLatin1Char('/');
+    const QString name = QFileInfo(m_target).fileName();
+    const QByteArray temporary = QFile::encodeName(m_temporary);
+    for (int n = 1; n <= kMostNumbered; ++n) {
+        const QString path = folder + (n == 1 ? name : SafeFileName::numbered(name, n));
+        const int error = linkWithoutReplacing(temporary, QFile::encodeName(path));
+        if (error != EEXIST) {
+            if (error == 0) {
+                m_target = path;
+            }
+            return error;
+        }
+    }
+    return EEXIST;
 }
 
 WriteResult CsvWriter::sync() {
