@@ -374,9 +374,9 @@ void benchCommandLine() {
     QTemporaryDir dir;
     RunRequest request;
     request.file = dir.filePath(QStringLiteral("run.csv"));
-    request.comNumber = 1;
+    request.port.comNumber = 1;
     request.quiet = true;
-    UnattendedRun run(request);
+    UnattendedRun run(request, nullptr);
     const double cpu = cpuSeconds();
     QElapsedTimer clock;
     clock.start();

@@ -3,7 +3,6 @@
 #include "ArchiveService.h"
 #include "ArchiveVerbs.h"
 #include "ExitCode.h"
-#include "PortDevices.h"
 #include "PortNumbers.h"
 #include "Settings.h"
 #include "UnattendedRun.h"
@@ -20,27 +19,6 @@ namespace {
 int usageError(const QString& text) {
     QTextStream(stderr) << "rm7-download: " << text << '\n' << "Try 'rm7-download --help'.\n";
     return ExitCode::kUsage;
-}
-
-// "--port" takes a COM number the program knows (the fixed table's 1 to 32, or a number with a link of
-// its own in the settings folder) or a device path used as it is.
-QString readPort(const QString& value, RunRequest& request) {
-    bool isNumber = false;
-    const int number = value.toInt(&isNumber);
-    if (isNumber) {
-        if (number < 1 || (tableDeviceFor(number).isEmpty() && !hasComLink(number))) {
-            return QStringLiteral("COM %1 is not a port this program knows: give COM 1 to 32, or a device "
-                                  "path such as /dev/serial/by-id/...")
-                .arg(value);
-        }
-        request.comNumber = number;
-        return {};
-    }
-    if (!value.contains(QLatin1Char('/'))) {
-        return QStringLiteral("--port takes a COM number or a device path, not '%1'.").arg(value);
-    }
-    request.devicePath = value;
-    return {};
 }
 
 } // namespace
@@ -180,11 +158,14 @@ int run(QCoreApplication& app) {
         return usageError(QStringLiteral("--download needs a file name."));
     }
     if (parser.isSet(port)) {
-        if (const QString wrong = readPort(parser.value(port), request); !wrong.isEmpty()) {
+        QString wrong;
+        const auto target = PortTarget::read(parser.value(port), wrong);
+        if (!target) {
             return usageError(wrong);
         }
+        request.port = *target;
     } else if (const auto stored = storedPortNumber()) {
-        request.comNumber = *stored;
+        request.port.comNumber = *stored;
     } else {
         return usageError(QStringLiteral("no port was ever chosen: give one with --port N or --port DEVICE, "
                                          "or choose one in the window's port list."));
