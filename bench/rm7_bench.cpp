@@ -375,7 +375,7 @@ void benchCommandLine() {
     QTemporaryDir dir;
     RunRequest request;
     request.file = dir.filePath(QStringLiteral("run.csv"));
-    request.comNumber = 1;
+    request.port.comNumber = 1;
     request.quiet = true;
     UnattendedRun run(request, nullptr); // as before the archive: the download alone
     const double cpu = cpuSeconds();

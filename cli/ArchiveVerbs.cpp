@@ -4,7 +4,9 @@
 #include "Complaint.h"
 #include "CsvWriter.h"
 #include "ExitCode.h"
+#include "Overdue.h"
 #include "StoredSettings.h"
+#include "TextTable.h"
 
 #include <QTextStream>
 #include <unistd.h>
@@ -21,6 +23,20 @@ std::optional<int> openFails(Archive& archive) {
         complain(QStringLiteral("the archive cannot be used: %1").arg(state.reason));
         return ExitCode::kArchiveUnusable;
     }
+    return std::nullopt;
+}
+
+// The controllers in the archive, or the exit code of an archive that cannot list them (told why).
+std::optional<int> listFails(Archive& archive, QList<ControllerSummary>& controllers) {
+    if (const auto failed = openFails(archive)) {
+        return failed;
+    }
+    auto listed = archive.controllers(StoredSettings::dateOrder());
+    if (!listed.ok()) {
+        complain(listed.error);
+        return ExitCode::kArchiveUnusable;
+    }
+    controllers = std::move(listed.value);
     return std::nullopt;
 }
 
@@ -139,37 +155,59 @@ int importPaths(const QStringList& paths) {
 
 int listControllers() {
     Archive archive;
-    if (const auto failed = openFails(archive)) {
+    QList<ControllerSummary> controllers;
+    if (const auto failed = listFails(archive, controllers)) {
         return *failed;
     }
-    const auto listed = archive.controllers(StoredSettings::dateOrder());
-    if (!listed.ok()) {
-        complain(listed.error);
-        return ExitCode::kArchiveUnusable;
+    QList<QStringList> rows;
+    for (const ControllerSummary& c : std::as_const(controllers)) {
+        rows << QStringList{QString::number(c.id),        c.name,
+                            QString::number(c.downloads), QString::number(c.records),
+                            recordTime(c.firstRecord),    recordTime(c.lastRecord),
+                            downloadTime(c.lastDownload)};
     }
-    // One controller a line, tab-separated, so a script can cut the columns out.
     QTextStream out(stdout);
-    out << "Number\tController\tDownloads\tRecords\tFirst record\tLast record\tLast download\n";
-    for (const ControllerSummary& c : listed.value) {
-        out << c.id << '\t' << c.name << '\t' << c.downloads << '\t' << c.records << '\t'
-            << recordTime(c.firstRecord) << '\t' << recordTime(c.lastRecord) << '\t'
-            << downloadTime(c.lastDownload) << '\n';
+    printTable(out,
+               {QStringLiteral("Number"), QStringLiteral("Controller"), QStringLiteral("Downloads"),
+                QStringLiteral("Records"), QStringLiteral("First record"), QStringLiteral("Last record"),
+                QStringLiteral("Last download")},
+               rows);
+    return ExitCode::kDone;
+}
+
+int listStatus(int overdueDays) {
+    Archive archive;
+    QList<ControllerSummary> controllers;
+    if (const auto failed = listFails(archive, controllers)) {
+        return *failed;
     }
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QList<QStringList> rows;
+    for (const ControllerSummary& c : std::as_const(controllers)) {
+        rows << QStringList{QString::number(c.id),
+                            c.name,
+                            downloadTime(c.lastDownload),
+                            recordTime(c.lastRecord),
+                            QString::number(c.records),
+                            isOverdue(c, now, overdueDays) ? QStringLiteral("yes") : QStringLiteral("no")};
+    }
+    QTextStream out(stdout);
+    printTable(out,
+               {QStringLiteral("Number"), QStringLiteral("Controller"), QStringLiteral("Last download"),
+                QStringLiteral("Newest record"), QStringLiteral("Records"),
+                QStringLiteral("Overdue (%1 days)").arg(overdueDays)},
+               rows);
     return ExitCode::kDone;
 }
 
 int exportRecords(const ExportOptions& options) {
     Archive archive;
-    if (const auto failed = openFails(archive)) {
+    QList<ControllerSummary> controllers;
+    if (const auto failed = listFails(archive, controllers)) {
         return *failed;
     }
-    const auto listed = archive.controllers(StoredSettings::dateOrder());
-    if (!listed.ok()) {
-        complain(listed.error);
-        return ExitCode::kArchiveUnusable;
-    }
     QString reason;
-    const auto id = findController(listed.value, options.controller, reason);
+    const auto id = findController(controllers, options.controller, reason);
     if (!id) {
         complain(reason);
         return ExitCode::kUsage;

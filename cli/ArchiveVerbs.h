@@ -6,7 +6,8 @@
 #include <optional>
 
 // The command line's archive verbs, each run against the archive korvane.ini names and returning its
-// exit code: bringing saved files in, listing the controllers, and writing a controller's records out.
+// exit code: bringing saved files in, listing the controllers and who is overdue, and writing a
+// controller's records out.
 namespace ArchiveVerbs {
 
 // A date as --from and --to take it: 2026-03-04, 2026-03-04 08:30 or 2026-03-04T08:30:15. A date without
@@ -23,6 +24,9 @@ struct ExportOptions {
 
 int importPaths(const QStringList& paths);
 int listControllers();
+// Each controller with its last download, newest record, records and whether it is overdue: no download
+// for more than `overdueDays` days.
+int listStatus(int overdueDays);
 int exportRecords(const ExportOptions& options);
 
 } // namespace ArchiveVerbs

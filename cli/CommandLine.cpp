@@ -2,14 +2,17 @@
 
 #include "ArchiveService.h"
 #include "ArchiveVerbs.h"
+#include "CollectRequest.h"
+#include "Collection.h"
 #include "ExitCode.h"
-#include "PortDevices.h"
 #include "PortNumbers.h"
 #include "Settings.h"
+#include "StoredSettings.h"
 #include "UnattendedRun.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QTextStream>
 #include <algorithm>
@@ -22,25 +25,29 @@ int usageError(const QString& text) {
     return ExitCode::kUsage;
 }
 
-// "--port" takes a COM number the program knows (the fixed table's 1 to 32, or a number with a link of
-// its own in the settings folder) or a device path used as it is.
-QString readPort(const QString& value, RunRequest& request) {
-    bool isNumber = false;
-    const int number = value.toInt(&isNumber);
-    if (isNumber) {
-        if (number < 1 || (tableDeviceFor(number).isEmpty() && !hasComLink(number))) {
-            return QStringLiteral("COM %1 is not a port this program knows: give COM 1 to 32, or a device "
-                                  "path such as /dev/serial/by-id/...")
-                .arg(value);
+// Options that belong to one verb: the reason when one is given without it.
+QString strayOption(const QCommandLineParser& parser, const QList<const QCommandLineOption*>& options,
+                    const QCommandLineOption& verb) {
+    for (const QCommandLineOption* option : options) {
+        if (parser.isSet(*option) && !parser.isSet(verb)) {
+            return QStringLiteral("--%1 goes with --%2.").arg(option->names().first(), verb.names().first());
         }
-        request.comNumber = number;
-        return {};
     }
-    if (!value.contains(QLatin1Char('/'))) {
-        return QStringLiteral("--port takes a COM number or a device path, not '%1'.").arg(value);
-    }
-    request.devicePath = value;
     return {};
+}
+
+int collect(const CollectOptions& options) {
+    QString reason;
+    const auto request = CollectRequest::make(options, reason);
+    if (!request) {
+        return usageError(reason);
+    }
+    std::unique_ptr<ArchiveService> archive;
+    if (request->archive) {
+        archive = std::make_unique<ArchiveService>();
+    }
+    Collection collection(*request, archive.get());
+    return collection.exec();
 }
 
 } // namespace
@@ -66,7 +73,8 @@ int run(QCoreApplication& app) {
         "\n"
         "Exit status: 0 done, 1 other failure, 2 usage, 3 port not available, 4 no log entries,\n"
         "5 controller silent, 6 file error, 7 download incomplete (the limit of one download was\n"
-        "reached), 8 unreadable count reply, 9 archive cannot be used, 128+N stopped by signal N."));
+        "reached), 8 unreadable count reply, 9 archive cannot be used, 128+N stopped by signal N.\n"
+        "A collection ends with its worst port's status, from best to worst: 0, 4, 7, 5, 3, 6, 8, 9, 1."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption download(QStringLiteral("download"),
@@ -77,8 +85,42 @@ int run(QCoreApplication& app) {
                                    QStringLiteral("Print how many logs the controller holds."));
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("COM number or device path instead of the port in "
-                                                 "korvane.ini."),
+                                                 "korvane.ini (with --collect: once for each port)."),
                                   QStringLiteral("n|device"));
+    const QCommandLineOption collectPorts(
+        QStringLiteral("collect"),
+        QStringLiteral("Download from every port named with --port (or in korvane.ini [COLLECT] Ports) at "
+                       "once, each download into a file of its own named from what arrived."));
+    const QCommandLineOption into(QStringLiteral("into"),
+                                  QStringLiteral("With --collect: the folder for the files (default: "
+                                                 "[COLLECT] Folder, else the current folder)."),
+                                  QStringLiteral("folder"));
+    const QCommandLineOption name(QStringLiteral("name"),
+                                  QStringLiteral("With --collect: the file name pattern, of {controller}, "
+                                                 "{line:N}, {com}, {date} and {time} (default: %1).")
+                                      .arg(QString::fromLatin1(FileNamePattern::kDefault)),
+                                  QStringLiteral("pattern"));
+    const QCommandLineOption retries(
+        QStringLiteral("retries"),
+        QStringLiteral("With --collect: tries after the first for a port that is "
+                       "missing or busy or a controller that falls silent "
+                       "(default: %1).")
+            .arg(CollectRequest::kDefaultRetries),
+        QStringLiteral("n"));
+    const QCommandLineOption retryDelay(QStringLiteral("retry-delay"),
+                                        QStringLiteral("With --collect: seconds between tries (default: %1).")
+                                            .arg(CollectRequest::kDefaultRetryDelaySeconds),
+                                        QStringLiteral("seconds"));
+    const QCommandLineOption status(
+        QStringLiteral("status"),
+        QStringLiteral("List each controller in the archive with its last download, "
+                       "newest record, records and whether it is overdue."));
+    const QCommandLineOption overdue(QStringLiteral("overdue"),
+                                     QStringLiteral("With --status: days without a download after which a "
+                                                    "controller is overdue (default: [ARCHIVE] OverdueDays, "
+                                                    "else %1).")
+                                         .arg(StoredSettings::kDefaultOverdueDays),
+                                     QStringLiteral("days"));
     const QCommandLineOption noArchive(QStringLiteral("no-archive"),
                                        QStringLiteral("Do not add the download to the archive."));
     const QCommandLineOption import(QStringLiteral("import"),
@@ -105,8 +147,9 @@ int run(QCoreApplication& app) {
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Print the program's log lines (rm7.*) too."));
     const QCommandLineOption listPorts = PortNumbers::option();
-    parser.addOptions({download, count, port, noArchive, import, controllers, exportRecords, from, to, plain,
-                       quiet, verbose, listPorts});
+    parser.addOptions({download,   count,     collectPorts, port,        into,    name,     retries,
+                       retryDelay, noArchive, import,       controllers, status,  overdue,  exportRecords,
+                       from,       to,        plain,        quiet,       verbose, listPorts});
     parser.addPositionalArgument(QStringLiteral("file|folder"),
                                  QStringLiteral("With --import: the saved downloads. With --export: the "
                                                 "file to write."),
@@ -130,11 +173,21 @@ int run(QCoreApplication& app) {
     if (parser.isSet(listPorts)) {
         return PortNumbers::print();
     }
-    const QList<QCommandLineOption> verbs = {download, count, import, controllers, exportRecords};
+    const QList<QCommandLineOption> verbs = {download,    count,  collectPorts, import,
+                                             controllers, status, exportRecords};
     if (std::count_if(verbs.begin(), verbs.end(), [&](const auto& verb) { return parser.isSet(verb); }) !=
         1) {
-        return usageError(
-            QStringLiteral("give one of --download FILE, --count, --import, --controllers or --export."));
+        return usageError(QStringLiteral("give one of --download FILE, --count, --collect, --import, "
+                                         "--controllers, --status or --export."));
+    }
+    for (const QString& stray : {strayOption(parser, {&into, &name, &retries, &retryDelay}, collectPorts),
+                                 strayOption(parser, {&overdue}, status)}) {
+        if (!stray.isEmpty()) {
+            return usageError(stray);
+        }
+    }
+    if (parser.values(port).size() > 1 && !parser.isSet(collectPorts)) {
+        return usageError(QStringLiteral("one --port only, except with --collect."));
     }
     const QStringList positional = parser.positionalArguments();
     const int positionalWanted = parser.isSet(import) ? -1 : parser.isSet(exportRecords) ? 1 : 0;
@@ -149,6 +202,33 @@ int run(QCoreApplication& app) {
     }
     if (parser.isSet(controllers)) {
         return ArchiveVerbs::listControllers();
+    }
+    if (parser.isSet(status)) {
+        int days = StoredSettings::overdueDays();
+        if (parser.isSet(overdue)) {
+            bool ok = false;
+            days = QLocale::c().toInt(parser.value(overdue), &ok);
+            if (!ok || days < 1 || days > StoredSettings::kMaxOverdueDays) {
+                return usageError(QStringLiteral("--overdue takes a number of days from 1 to %1, not '%2'.")
+                                      .arg(StoredSettings::kMaxOverdueDays)
+                                      .arg(parser.value(overdue)));
+            }
+        }
+        return ArchiveVerbs::listStatus(days);
+    }
+    if (parser.isSet(collectPorts)) {
+        CollectOptions options;
+        options.ports = parser.values(port);
+        for (const auto& [option, value] :
+             {std::pair{&into, &options.folder}, std::pair{&name, &options.name},
+              std::pair{&retries, &options.retries}, std::pair{&retryDelay, &options.retryDelay}}) {
+            if (parser.isSet(*option)) {
+                *value = parser.value(*option);
+            }
+        }
+        options.quiet = parser.isSet(quiet);
+        options.archive = !parser.isSet(noArchive);
+        return collect(options);
     }
     if (parser.isSet(exportRecords)) {
         if (positional.size() != 1) {
@@ -180,11 +260,14 @@ int run(QCoreApplication& app) {
         return usageError(QStringLiteral("--download needs a file name."));
     }
     if (parser.isSet(port)) {
-        if (const QString wrong = readPort(parser.value(port), request); !wrong.isEmpty()) {
+        QString wrong;
+        const auto target = PortTarget::read(parser.value(port), wrong);
+        if (!target) {
             return usageError(wrong);
         }
+        request.port = *target;
     } else if (const auto stored = storedPortNumber()) {
-        request.comNumber = *stored;
+        request.port.comNumber = *stored;
     } else {
         return usageError(QStringLiteral("no port was ever chosen: give one with --port N or --port DEVICE, "
                                          "or choose one in the window's port list."));

@@ -26,6 +26,20 @@ std::optional<DownloadEnd> archivedEnd(ExchangeEnd how, bool portGone, int lines
     return std::nullopt;
 }
 
+QString archiveTrouble(const AddResult& result) {
+    switch (result.outcome) {
+    case AddOutcome::Added:
+    case AddOutcome::AlreadyThere:
+        break;
+    case AddOutcome::Queued:
+        return QStringLiteral("the download waits on this PC for the team archive: %1").arg(result.reason);
+    case AddOutcome::Refused:
+    case AddOutcome::Failed:
+        return QStringLiteral("the download was not archived: %1").arg(result.reason);
+    }
+    return {};
+}
+
 DownloadArchiver::DownloadArchiver(Link& link, const ComPort& port, ArchiveService& archive, QObject* parent)
     : QObject(parent), m_link(link), m_port(port), m_archive(archive) {
     connect(&m_link, &Link::exchangeEnded, this, &DownloadArchiver::onExchangeEnded);

@@ -73,7 +73,11 @@ QString ProgressReport::barText(const ProgressFigures& figures, qint64 elapsedMs
 }
 
 QString ProgressReport::lineText(const ProgressFigures& figures, qint64 elapsedMs) {
-    return QStringLiteral("rm7-download: %1 of %2 lines, %3, %4 left")
+    return QStringLiteral("rm7-download: ") + figuresText(figures, elapsedMs);
+}
+
+QString ProgressReport::figuresText(const ProgressFigures& figures, qint64 elapsedMs) {
+    return QStringLiteral("%1 of %2 lines, %3, %4 left")
         .arg(figures.lines)
         .arg(expectedText(figures.expected), rateText(figures.bytes, elapsedMs),
              clockText(secondsLeft(figures, elapsedMs)));

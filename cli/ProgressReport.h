@@ -32,6 +32,8 @@ public:
     // The text of a report, without line end or redraw codes; the time in milliseconds since the start.
     static QString barText(const ProgressFigures& figures, qint64 elapsedMs);
     static QString lineText(const ProgressFigures& figures, qint64 elapsedMs);
+    // The figures of a plain line: "40 of 108 lines, 1.2 KiB/s, 0:12 left".
+    static QString figuresText(const ProgressFigures& figures, qint64 elapsedMs);
 
 private:
     void print(const ProgressFigures& figures);

@@ -3,13 +3,12 @@
 #include "Complaint.h"
 #include "ControllerWire.h"
 #include "DownloadArchiver.h"
+#include "EndOutcome.h"
 #include "ExitCode.h"
 #include "Logging.h"
-#include "PortDevices.h"
 #include "StopSignals.h"
 
 #include <QFile>
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -31,34 +30,21 @@ QString readable(QByteArrayView bytes) {
 } // namespace
 
 UnattendedRun::UnattendedRun(RunRequest request, ArchiveService* archive, QObject* parent)
-    : QObject(parent), m_request(std::move(request)), m_link(m_port, m_settings, m_op),
+    : QObject(parent), m_request(std::move(request)), m_exchange(m_request.port, archive),
+      m_link(m_exchange.link()),
       m_progress(m_request.kind == RunRequest::Kind::Download ? ProgressReport::styleFor(m_request.quiet)
-                                                              : ProgressReport::Style::None),
-      m_archive(archive) {
-    if (m_archive != nullptr) {
-        auto* archiver = new DownloadArchiver(m_link, m_port, *m_archive, this);
-        connect(archiver, &DownloadArchiver::handedOver, this,
-                [this](quint64 request) { m_archiving = request; });
-        connect(m_archive, &ArchiveService::added, this, [this](quint64 request, const AddResult& result) {
-            if (request == m_archiving) {
-                m_archived = result;
-                m_archiveWait.quit();
-            }
-        });
-        connect(m_archive, &ArchiveService::notice, this, [](const QString& text) { complain(text); });
+                                                              : ProgressReport::Style::None) {
+    if (archive != nullptr) {
+        connect(&m_exchange, &PortExchange::archiveAnswered, &m_archiveWait, &QEventLoop::quit);
+        connect(archive, &ArchiveService::notice, this, [](const QString& text) { complain(text); });
     }
-    connect(&m_link, &Link::exchangeEnded, this, &UnattendedRun::onExchangeEnded);
+    connect(&m_exchange, &PortExchange::ended, this, &UnattendedRun::onExchangeEnded);
     connect(&m_link, &Link::linesStored, this, &UnattendedRun::onLinesStored);
-    m_port.setAudience(PortDiagnosis::Audience::CommandLine);
     m_tick.setInterval(kTickMs);
-    connect(&m_tick, &QTimer::timeout, this, &UnattendedRun::onTick);
+    connect(&m_tick, &QTimer::timeout, this, [this] { m_progress.update(m_exchange.figures()); });
 }
 
 int UnattendedRun::exec() {
-    m_settings.PortNumber = m_request.comNumber.value_or(1);
-    if (!m_request.devicePath.isEmpty()) {
-        m_port.setDevicePath(m_request.devicePath);
-    }
     // A file that cannot be written is known before the controller is asked for anything.
     if (m_request.kind == RunRequest::Kind::Download && !prepareOutput()) {
         return ExitCode::kFileError;
@@ -69,23 +55,19 @@ int UnattendedRun::exec() {
             [this](int signalNumber) { stop(ExitCode::kSignalBase + signalNumber, QString()); });
 
     if (m_request.kind == RunRequest::Kind::Download) {
-        const QString device =
-            m_request.devicePath.isEmpty() ? devicePathFor(m_settings.PortNumber) : m_request.devicePath;
-        m_progress.announce(m_request.devicePath.isEmpty()
-                                ? QStringLiteral("COM %1 (%2)").arg(m_settings.PortNumber).arg(device)
-                                : device);
-        m_link.startDownload(DownloadEntry::Button);
+        m_progress.announce(m_request.port.label());
+        m_exchange.startDownload();
     } else {
-        m_link.startLogCountQuery();
+        m_exchange.startCount();
     }
     if (!m_end && m_stopped == 0) {
         m_tick.start();
         m_loop.exec();
         m_tick.stop();
     }
-    m_port.setPortOpen(false);
+    m_exchange.close();
     if (m_request.kind == RunRequest::Kind::Download) {
-        m_progress.finish(figures());
+        m_progress.finish(m_exchange.figures());
     }
     const int exitCode = outcome();
     if (m_stopped == 0) {
@@ -97,29 +79,19 @@ int UnattendedRun::exec() {
 // The download's file comes first; the archive's answer follows (only what went wrong is told) and never
 // changes the exit code, as archiving never stops a download.
 void UnattendedRun::awaitArchive() {
-    if (!m_archiving) {
+    if (!m_exchange.archiving()) {
         return;
     }
-    if (!m_archived) {
+    if (!m_exchange.archived()) {
         StopSignals stops;
         connect(&stops, &StopSignals::stopRequested, &m_archiveWait, &QEventLoop::quit);
         m_archiveWait.exec();
     }
-    if (!m_archived) {
+    if (!m_exchange.archived()) {
         return; // stopped while archiving: the archive finishes that download as the program ends
     }
-    switch (m_archived->outcome) {
-    case AddOutcome::Added:
-    case AddOutcome::AlreadyThere:
-        break;
-    case AddOutcome::Queued:
-        complain(
-            QStringLiteral("the download waits on this PC for the team archive: %1").arg(m_archived->reason));
-        break;
-    case AddOutcome::Refused:
-    case AddOutcome::Failed:
-        complain(QStringLiteral("the download was not archived: %1").arg(m_archived->reason));
-        break;
+    if (const QString trouble = archiveTrouble(*m_exchange.archived()); !trouble.isEmpty()) {
+        complain(trouble);
     }
 }
 
@@ -144,11 +116,7 @@ QString UnattendedRun::outputName() const {
 void UnattendedRun::onExchangeEnded(ExchangeEnd how, const QString& reason) {
     m_end = how;
     m_reason = reason;
-    if (m_link.ExpectedLines() > 0) {
-        m_expected = m_link.ExpectedLines(); // the finish forgets it; the last report still shows it
-    }
-    // The finish that told us goes on (its message box, closing the port); leave once it is through.
-    QTimer::singleShot(0, &m_loop, &QEventLoop::quit);
+    m_loop.quit();
 }
 
 // A terminal, a pipe or a device takes the lines as they come, like a terminal program's output.
@@ -173,21 +141,8 @@ void UnattendedRun::stop(int exitCode, const QString& why) {
             complain(why);
         }
     }
-    m_port.setPortOpen(false);
+    m_exchange.close();
     m_loop.quit();
-}
-
-void UnattendedRun::onTick() {
-    if (m_link.ExpectedLines() > 0) {
-        m_expected = m_link.ExpectedLines();
-    }
-    m_progress.update(figures());
-}
-
-ProgressFigures UnattendedRun::figures() const {
-    const int lines = m_link.LineCount();
-    return {lines, m_link.ExpectedLines() > 0 ? m_link.ExpectedLines() : m_expected,
-            m_link.lines().byteCount()};
 }
 
 void UnattendedRun::tellWhereTheLinesAre() {
@@ -207,34 +162,17 @@ int UnattendedRun::outcome() {
         complain(QStringLiteral("the exchange with the controller did not end"));
         return ExitCode::kFailure;
     }
-    const QString because = m_reason.isEmpty() ? QString() : QStringLiteral(": ") + m_reason;
-    switch (*m_end) {
-    case ExchangeEnd::Completed:
+    if (*m_end == ExchangeEnd::Completed) {
         return writeDownload();
-    case ExchangeEnd::StoreFull:
-        // A download that did not reach its final line is never passed off as one that did.
-        m_output.abandon();
-        complain(QStringLiteral("the download is incomplete: it was stopped after %1 lines, as one download "
-                                "brings no more")
-                     .arg(m_link.LineCount()));
-        tellWhereTheLinesAre();
-        return ExitCode::kIncomplete;
-    case ExchangeEnd::NoLogs:
-        complain(QStringLiteral("the controller holds no log entries"));
-        return ExitCode::kNoLogs;
-    case ExchangeEnd::CountShown:
-        return countOutcome();
-    case ExchangeEnd::CountLate:
-    case ExchangeEnd::Abandoned:
-        m_output.abandon();
-        complain(QStringLiteral("no response from the controller") + because);
-        tellWhereTheLinesAre();
-        return ExitCode::kControllerSilent;
-    case ExchangeEnd::PortUnavailable:
-        complain(QStringLiteral("port not available") + because);
-        return ExitCode::kPortUnavailable;
     }
-    return ExitCode::kFailure;
+    if (*m_end == ExchangeEnd::CountShown) {
+        return countOutcome();
+    }
+    const EndOutcome ended = EndOutcome::of(*m_end, m_reason, m_link.LineCount());
+    m_output.abandon();
+    complain(ended.text);
+    tellWhereTheLinesAre();
+    return ended.exitCode;
 }
 
 // The window shows whatever the count reply's digits make; a script gets a count only when the four

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "ArchiveService.h"
-#include "ComPort.h"
 #include "CsvWriter.h"
-#include "Link.h"
+#include "PortExchange.h"
+#include "PortTarget.h"
 #include "ProgressReport.h"
-#include "Settings.h"
-#include "UnattendedOperator.h"
 
 #include <QEventLoop>
 #include <QString>
@@ -17,9 +15,8 @@
 struct RunRequest {
     enum class Kind { Download, Count };
     Kind kind = Kind::Download;
-    QString file;                 // the download's file; "-" is standard output
-    std::optional<int> comNumber; // the COM number to use ...
-    QString devicePath;           // ... or a device path used as it is
+    QString file; // the download's file; "-" is standard output
+    PortTarget port;
     bool quiet = false;
     bool archive = true; // a download that ends goes into the archive
 };
@@ -41,9 +38,6 @@ public:
 private:
     void onExchangeEnded(ExchangeEnd how, const QString& reason);
     void onLinesStored(int first, int last);
-    void onStop(int signalNumber);
-    void onTick();
-    ProgressFigures figures() const;
     int outcome();
     int countOutcome();
     int writeDownload();
@@ -55,21 +49,15 @@ private:
     void awaitArchive();
 
     RunRequest m_request;
-    ComPort m_port;
-    Settings m_settings;
-    UnattendedOperator m_op;
-    Link m_link;
+    PortExchange m_exchange;
+    Link& m_link; // the exchange's
     ProgressReport m_progress;
     QTimer m_tick;
     QEventLoop m_loop;
     CsvWriter m_output;
     int m_streamed = 0; // lines already written to a file that takes them as they come
     std::optional<ExchangeEnd> m_end;
-    QString m_reason;   // why the exchange ended as it did, where the link says
-    int m_stopped = 0;  // the exit code of a run stopped early (a signal, a broken pipe)
-    int m_expected = 0; // the header's count, kept after the download ends
-    ArchiveService* m_archive;
-    std::optional<quint64> m_archiving;  // the archive's request for this download
-    std::optional<AddResult> m_archived; // its answer
+    QString m_reason;  // why the exchange ended as it did, where the link says
+    int m_stopped = 0; // the exit code of a run stopped early (a signal, a broken pipe)
     QEventLoop m_archiveWait;
 };

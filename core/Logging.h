@@ -11,3 +11,5 @@ Q_DECLARE_LOGGING_CATEGORY(lcSettings)
 Q_DECLARE_LOGGING_CATEGORY(lcExport)
 Q_DECLARE_LOGGING_CATEGORY(lcArchive)
 Q_DECLARE_LOGGING_CATEGORY(lcViewer)
+// A collection from several ports: each try, why it failed, and what became of each port.
+Q_DECLARE_LOGGING_CATEGORY(lcCollect)

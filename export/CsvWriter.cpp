@@ -1,6 +1,7 @@
 #include "CsvWriter.h"
 
 #include "Logging.h"
+#include "SafeFileName.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -25,6 +27,25 @@ WriteResult failed(WriteResult::Step step, int systemError) {
 // Standard output and the like live under /dev and /proc: written where they are, never replaced.
 bool isSystemPath(const QString& path) {
     return path.startsWith(QLatin1String("/dev/")) || path.startsWith(QLatin1String("/proc/"));
+}
+
+// Gives the file at `from` the name `to` only while no file has it: EEXIST when one has, decided by the
+// system in one step. File systems without a rename that refuses to replace (NFS, some FUSE ones) take a
+// hard link, which never replaces either; the temporary name then goes.
+int linkWithoutReplacing(const QByteArray& from, const QByteArray& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        return errno;
+    }
+#endif
+    if (::link(from.constData(), to.constData()) != 0) {
+        return errno;
+    }
+    ::unlink(from.constData());
+    return 0;
 }
 
 int syncFolderOf(const QString& path) {
@@ -48,17 +69,20 @@ WriteResult CsvWriter::open(const QString& path, Placement placement, Access acc
     abandon();
     m_written = 0;
     m_target = path;
+    m_keepOthers = placement == Placement::NoReplace;
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
     const bool exists = ::stat(name.constData(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) {
         return failed(WriteResult::Step::Open, EISDIR);
     }
-    const bool replace =
-        placement == Placement::Replace && !isSystemPath(path) && (!exists || S_ISREG(info.st_mode));
+    const bool replace = m_keepOthers || (placement == Placement::Replace && !isSystemPath(path) &&
+                                          (!exists || S_ISREG(info.st_mode)));
     if (replace) {
         // Beside the target (through a link, beside what it points at), so the rename stays on one disk.
-        const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).canonicalFilePath() : path;
+        // A file that keeps others' names is not a link to follow: it is placed under a free name.
+        const QString target =
+            QFileInfo(path).isSymLink() && !m_keepOthers ? QFileInfo(path).canonicalFilePath() : path;
         // A name the folder cannot hold fails now, not at the rename after the whole download.
         const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
         const long longest = ::pathconf(folder.constData(), _PC_NAME_MAX);
@@ -67,9 +91,9 @@ WriteResult CsvWriter::open(const QString& path, Placement placement, Access acc
         }
         // Named after the target, so that one a killed run leaves is known for what it is; a short name
         // where that one would be too long for the file system (the target's own name may be up to the
-        // limit).
+        // limit) and for a file that takes a free name, whose own name may still change.
         QString temporary = QStringLiteral(".") + QFileInfo(target).fileName() + QStringLiteral(".XXXXXX");
-        if (QFile::encodeName(temporary).size() > NAME_MAX) {
+        if (m_keepOthers || QFile::encodeName(temporary).size() > NAME_MAX) {
             temporary = QStringLiteral(".rm7-download.XXXXXX");
         }
         QByteArray pattern = QFile::encodeName(QFileInfo(target).absolutePath() + u'/' + temporary);
@@ -81,7 +105,8 @@ WriteResult CsvWriter::open(const QString& path, Placement placement, Access acc
         m_target = target;
         const mode_t umask = ::umask(0);
         ::umask(umask);
-        ::fchmod(m_fd, access == Access::Private ? 0600 : exists ? info.st_mode & 07777 : 0666 & ~umask);
+        const bool keepMode = exists && !m_keepOthers;
+        ::fchmod(m_fd, access == Access::Private ? 0600 : keepMode ? info.st_mode & 07777 : 0666 & ~umask);
         m_regular = true;
         m_ownsFd = true;
         return {};
@@ -169,9 +194,12 @@ WriteResult CsvWriter::finish() {
         return failed(WriteResult::Step::Finish, error);
     }
     if (!m_temporary.isEmpty()) {
-        if (::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData()) !=
-            0) {
-            const int error = errno;
+        const int error = m_keepOthers ? placeWithoutReplacing()
+                          : ::rename(QFile::encodeName(m_temporary).constData(),
+                                     QFile::encodeName(m_target).constData()) == 0
+                              ? 0
+                              : errno;
+        if (error != 0) {
             abandon();
             return failed(WriteResult::Step::Finish, error);
         }
@@ -182,6 +210,23 @@ WriteResult CsvWriter::finish() {
         }
     }
     return {};
+}
+
+int CsvWriter::placeWithoutReplacing() {
+    const QString folder = QFileInfo(m_target).absolutePath() + QLatin1Char('/');
+    const QString name = QFileInfo(m_target).fileName();
+    const QByteArray temporary = QFile::encodeName(m_temporary);
+    for (int n = 1; n <= kMostNumbered; ++n) {
+        const QString path = folder + (n == 1 ? name : SafeFileName::numbered(name, n));
+        const int error = linkWithoutReplacing(temporary, QFile::encodeName(path));
+        if (error != EEXIST) {
+            if (error == 0) {
+                m_target = path;
+            }
+            return error;
+        }
+    }
+    return EEXIST;
 }
 
 WriteResult CsvWriter::sync() {

@@ -22,9 +22,15 @@ struct WriteResult {
 // name beside it and renamed over the target in one step, so a failed run never leaves part of a file;
 // a target that is not a regular file (a terminal, a device, a FIFO, standard output) is written in place
 // and never replaced; a folder is refused (EISDIR).
+// Beside others (a collection's files): written under a temporary name in the target's folder like a
+// replacing write, but finish() never replaces a file. The system decides in one step whether the name is
+// free (a rename that refuses to replace, or a hard link where the file system lacks it); when a file has
+// it, NAME-2.ext, NAME-3.ext, ... are tried the same way, and placedPath() says which name was taken.
 class CsvWriter {
 public:
-    enum class Placement { InPlace, Replace };
+    enum class Placement { InPlace, Replace, NoReplace };
+    // Numbered names tried before NoReplace gives up with EEXIST.
+    static constexpr int kMostNumbered = 999;
     // Who may read the file: like any file the user makes (the umask decides), or the user alone (0600
     // whatever the umask: a recovery copy holds the controller's data).
     enum class Access { Usual, Private };
@@ -50,9 +56,12 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     // A regular file (on a disk); else a terminal, a pipe or a device, which take the bytes as they come.
     bool regularFile() const { return m_regular; }
+    // Where finish() put the file: the target, or for NoReplace the numbered name it took.
+    QString placedPath() const { return m_target; }
 
 private:
     int closeFile();
+    int placeWithoutReplacing();
 
     int m_fd = -1;
     bool m_ownsFd = true;
@@ -60,7 +69,8 @@ private:
     qint64 m_written = 0;   // bytes of the whole lines in the file
     int m_patienceMs = 0;
     QString m_target;
-    QString m_temporary; // the name written under until finish() renames it over m_target
+    QString m_temporary;       // the name written under until finish() renames it over m_target
+    bool m_keepOthers = false; // NoReplace: finish() takes a free name, never an existing file's
 };
 
 // The system's words for an error number, e.g. "No space left on device".

@@ -6,7 +6,12 @@
 #include "PortDiagnosis.h"
 #include "PortError.h"
 
+#include <QFileInfo>
 #include <QStringList>
+#include <cerrno>
+#ifndef Q_OS_WIN
+#include <sys/file.h>
+#endif
 
 namespace {
 
@@ -173,10 +178,14 @@ void ComPort::setPortOpen(bool open) {
                         QStringLiteral("COM %1 is already open").arg(m_commPort), m_commPort, device);
     }
     if (device.isEmpty()) {
+        m_openFailure = PortError::Cause::InvalidNumber;
         throw PortDiagnosis::noSuchNumber(m_commPort);
     }
     const LineSettings line = parseSettings(m_settings);
-    m_port.setPortName(device);
+    // The device itself, not the link or by-id name that reached it: the library names its lock file
+    // after what it opens, and one device must have one lock.
+    const QString real = QFileInfo(device).canonicalFilePath();
+    m_port.setPortName(real.isEmpty() ? device : real);
     m_port.setBaudRate(line.baud);
     m_port.setParity(line.parity);
     m_port.setDataBits(line.dataBits);
@@ -186,9 +195,30 @@ void ComPort::setPortOpen(bool open) {
     m_openedDevice = device;
     emit opening(device);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        throw PortDiagnosis::openFailure(m_commPort, device, causeOf(m_port.error()), m_port.errorString(),
-                                         m_audience);
+        const PortError error = PortDiagnosis::openFailure(m_commPort, device, causeOf(m_port.error()),
+                                                           m_port.errorString(), m_audience);
+        m_openFailure = error.cause();
+        throw error;
     }
+    holdDevice(device);
+}
+
+// The library's lock file counts as left over once it is half a minute old, and root opens a device held
+// for one program alone: a download takes minutes. An exclusive lock on the open device holds it for as
+// long as the port is open, for any user.
+void ComPort::holdDevice(const QString& device) {
+#ifndef Q_OS_WIN
+    if (::flock(int(m_port.handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        m_port.close();
+        const PortError error =
+            PortDiagnosis::openFailure(m_commPort, device, PortError::Cause::Busy,
+                                       QStringLiteral("Device or resource busy"), m_audience);
+        m_openFailure = error.cause();
+        throw error;
+    }
+#else
+    Q_UNUSED(device);
+#endif
 }
 
 void ComPort::open(int number, const QString& device) {

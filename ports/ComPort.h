@@ -2,6 +2,7 @@
 
 #include "ControllerWire.h"
 #include "PortDiagnosis.h"
+#include "PortError.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -19,6 +20,11 @@
 // controller at 9600 baud sends a few every millisecond), the port rests kRestMs after each small read and
 // then hands over all that came meanwhile, so the program wakes a few dozen times a second rather than
 // for every few bytes; a fast stream is handed over as it comes.
+//
+// An open port holds its device for this program alone: the serial port library's lock file (named
+// after the device itself, whichever link or path reached it) and an exclusive lock on the open device,
+// which the system drops with the program and which no user, root included, passes. A second program
+// (or a second collection) gets "in use" instead of sharing the controller's reply.
 class ComPort : public QObject {
     Q_OBJECT
 
@@ -62,6 +68,8 @@ public:
     // When the port last closed because its device hung up, what the operator is told about it; empty
     // otherwise. Kept until the next opening.
     QString hangUpReason() const { return m_hangUpReason; }
+    // Why the last opening that failed did, e.g. NoDevice or Busy.
+    PortError::Cause lastOpenFailure() const { return m_openFailure; }
 
 signals:
     void OnComm();
@@ -73,6 +81,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void onReadyRead();
     void watchForInput(bool watch);
+    void holdDevice(const QString& device);
 
     QSerialPort m_port;
     QTimer m_rest;
@@ -87,5 +96,6 @@ private:
     QString m_hangUpReason;
     QString m_settings = QString::fromLatin1(ControllerWire::kLineSettings);
     int m_event = NoEvent;
+    PortError::Cause m_openFailure = PortError::Cause::Other;
     PortDiagnosis::Audience m_audience = PortDiagnosis::Audience::Window;
 };

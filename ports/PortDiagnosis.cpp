@@ -48,7 +48,10 @@ bool isRunning(qint64 pid) {
 
 // Programs that open serial devices lock them with /var/lock/LCK..name, the first line naming their
 // process; a file whose process is gone is left over and holds nothing.
-std::optional<Holder> lockHolder(const QString& device) {
+std::optional<Holder> lockHolder(const QString& path) {
+    // The serial port library names its lock after the device itself, whichever link reached it.
+    const QString real = QFileInfo(path).canonicalFilePath();
+    const QString device = real.isEmpty() ? path : real;
     QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : QFileInfo(device).fileName();
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     for (const char* folder : {"/var/lock", "/run/lock", "/tmp"}) {
@@ -150,7 +153,7 @@ PortError explain(int comNumber, const QString& device, PortError::Cause qtCause
         return PortError(PortError::Cause::PermissionDenied, permissionText(what, device), comNumber, device);
     }
     const std::optional<Holder> holder = lockHolder(device);
-    if (holder || error == EBUSY) {
+    if (holder || error == EBUSY || qtCause == PortError::Cause::Busy) {
         const QString who =
             holder ? QStringLiteral("%1 (process %2)")
                          .arg(holder->name.isEmpty() ? QStringLiteral("a program") : holder->name)

@@ -3,15 +3,16 @@
 #   tools/check-package.sh [BUILD_DIR]      (default build/)
 # the desktop entry, the AppStream data, both manual pages and a stripped install from the build; then
 # the source and binary packages that dpkg-buildpackage builds from a copy of the tree, under lintian,
-# the files and dependencies of the .deb, its hardened and stripped programs, and that the program
-# unpacked from it answers --version without a display. Run by ./test, which has just run the tests, so
+# the files and dependencies of the .deb, its hardened and stripped programs, that the program
+# unpacked from it answers --version without a display, and its systemd user units under
+# systemd-analyze verify. Run by ./test, which has just run the tests, so
 # the package is built with DEB_BUILD_OPTIONS=nocheck: the tests are neither built nor run a second time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="$(realpath "${1:-build}")"
 
 missing=()
-for tool in desktop-file-validate appstreamcli lintian dpkg-buildpackage dh dpkg-deb man file git; do
+for tool in desktop-file-validate appstreamcli lintian dpkg-buildpackage dh dpkg-deb man file git systemd-analyze; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -46,6 +47,9 @@ cmake --install "$build" --prefix "$work/install" --strip >/dev/null || fail "cm
 for program in rm7-download rm7-sim; do
   file -b "$work/install/bin/$program" | grep -q ", stripped" || fail "$program is not stripped"
 done
+for unit in rm7-download-collect.service rm7-download-collect.timer; do
+  [ -f "$work/install/lib/systemd/user/$unit" ] || fail "cmake --install puts no lib/systemd/user/$unit"
+done
 
 # The tree as git sees it (new files included, ignored ones not), so a build folder stays out; the
 # upstream tarball is made from it beside the copy (debian/README.source).
@@ -79,7 +83,8 @@ for file in usr/bin/rm7-download usr/bin/rm7-sim usr/share/applications/rm7-down
   usr/share/doc/rm7-download/examples/99-rm7-adapter.rules \
   usr/share/bash-completion/completions/rm7-download usr/share/bash-completion/completions/rm7-sim \
   usr/share/zsh/vendor-completions/_rm7-download usr/share/fish/vendor_completions.d/rm7-download.fish \
-  usr/share/fish/vendor_completions.d/rm7-sim.fish; do
+  usr/share/fish/vendor_completions.d/rm7-sim.fish \
+  usr/lib/systemd/user/rm7-download-collect.service usr/lib/systemd/user/rm7-download-collect.timer; do
   grep -qx "./$file" "$work/files.txt" || fail "the package lacks /$file"
 done
 
@@ -90,6 +95,25 @@ answer=$(env -u LD_LIBRARY_PATH -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM
   "$work/root/usr/bin/rm7-download" --version) || fail "rm7-download --version from the package"
 [ "$answer" = "rm7-download $version" ] || fail "rm7-download --version printed '$answer'"
 
+# The package's units as the user's systemd would read them: their syntax, the timer's service, the
+# manual page they name and the program they start, all from the unpacked package (the program's path
+# pointed into it, as it is not installed here). Any word from systemd-analyze counts as a failure; it
+# needs a runtime folder, not a running systemd.
+units="$work/units"
+mkdir -p "$units" "$work/runtime"
+chmod 0700 "$work/runtime"
+for unit in rm7-download-collect.service rm7-download-collect.timer; do
+  sed "s|=/usr/bin/rm7-download |=$work/root/usr/bin/rm7-download |" \
+    "$work/root/usr/lib/systemd/user/$unit" >"$units/$unit"
+done
+grep -q "^ExecStart=$work/root/usr/bin/rm7-download --collect" "$units/rm7-download-collect.service" ||
+  fail "the service does not start /usr/bin/rm7-download --collect"
+XDG_RUNTIME_DIR="$work/runtime" MANPATH="$work/root/usr/share/man" systemd-analyze --user verify \
+  "$units/rm7-download-collect.service" "$units/rm7-download-collect.timer" >"$work/verify.txt" 2>&1 ||
+  { cat "$work/verify.txt"; fail "systemd-analyze verify"; }
+[ ! -s "$work/verify.txt" ] || { cat "$work/verify.txt"; fail "systemd-analyze verify warns"; }
+
 echo "package check: passed ($(basename "$deb") and its source package by dpkg-buildpackage:" \
   "desktop entry, AppStream, man pages, stripped install, lintian -EvIL +pedantic with no error or" \
-  "warning and $tags other tags beyond the overrides in debian/, files, --version from the unpacked package)"
+  "warning and $tags other tags beyond the overrides in debian/, files, --version from the unpacked package," \
+  "systemd-analyze verify of the user units)"

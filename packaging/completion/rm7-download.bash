@@ -5,8 +5,9 @@
 # rm7-download's options, one word each; ":kind" says what the option takes (see _rm7_complete).
 # A new option is one more word here.
 _rm7_download() {
-    local options=(-h --help --help-all -v --version --download:file --count --port:port --no-archive
-        --import --controllers --export:value --from:value --to:value --plain --quiet --verbose)
+    local options=(-h --help --help-all -v --version --download:file --count --collect --port:port
+        --into:folder --name:value --retries:value --retry-delay:value --no-archive --import --controllers
+        --status --overdue:value --export:value --from:value --to:value --plain --quiet --verbose)
     _rm7_complete
 }
 

@@ -2,6 +2,7 @@
 // a pty: exit codes, the file, progress on a pipe and on a terminal, and SIGTERM or SIGINT in the middle.
 
 #include "Archive.h"
+#include "CliRun.h"
 #include "ComPort.h"
 #include "ControllerSim.h"
 #include "SampleDownload.h"
@@ -44,33 +45,12 @@ class TestCli : public QObject {
     Q_OBJECT
 
 private:
-    // The program with nothing to show a window on, and the test's settings folder.
-    void prepare(QProcess& process) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("DISPLAY"));
-        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_env->configHome());
-        environment.insert(QStringLiteral("XDG_STATE_HOME"), m_env->stateHome());
-        process.setProcessEnvironment(environment);
-        process.setProgram(QStringLiteral(RM7_DOWNLOAD));
-    }
+    void prepare(QProcess& process) { prepareCli(process, *m_env, QStringLiteral(RM7_DOWNLOAD)); }
 
     // Runs the program to its end while the simulator answers on this thread's event loop.
     int run(QProcess& process, const QStringList& arguments) {
         prepare(process);
-        process.setArguments(arguments);
-        process.start();
-        if (!process.waitForStarted()) {
-            return -1;
-        }
-        QDeadlineTimer deadline(60000);
-        while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-            QTest::qWait(10);
-        }
-        return process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit
-                   ? process.exitCode()
-                   : -1;
+        return runCli(process, arguments);
     }
 
     void startSim(ControllerSim& sim) {

@@ -56,6 +56,8 @@ check "bash: --download offers files" "|-o default" "$(offered rm7-download --do
 check "bash: --import offers files and folders" "|-o default" "$(offered rm7-download --import a.csv '')"
 check "bash: --export's file" "|-o default" "$(offered rm7-download --export 1 '')"
 check "bash: rm7-sim --settings offers folders" "|-o dirnames" "$(offered rm7-sim --settings '')"
+check "bash: --into offers folders" "|-o dirnames" "$(offered rm7-download --collect --into '')"
+check "bash: --collect's --port offers ports" "$(offered rm7-download --port '')" "$(offered rm7-download --collect --port 3 --port '')"
 check "bash: rm7-sim --records offers nothing" "|" "$(offered rm7-sim --records '')"
 
 ports_offered=$(offered rm7-download --port '')
