@@ -7,7 +7,7 @@
 
 #include "ArchiveService.h"
 #include "Collection.h"
-#include "CpuTime.h"
+#include "ProcessUse.h"
 #include "UnattendedRun.h"
 
 #include <QCoreApplication>
@@ -122,15 +122,6 @@ Sample collection(const QString& folder, FILE* summary) {
         code = run.exec(summary);
     }
     return {double(clock.nsecsElapsed()) / 1e9, cpuSeconds() - cpu, code};
-}
-
-long residentKiB() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
 // "median (min–max, n=N)" of the values, each shown by `text`.

@@ -5,11 +5,11 @@
 
 #include "ComPort.h"
 #include "CommandMode.h"
-#include "CpuTime.h"
 #include "Link.h"
 #include "LogChart.h"
 #include "LogViewer.h"
 #include "MainForm.h"
+#include "ProcessUse.h"
 #include "QuietOperator.h"
 #include "RecordTableModel.h"
 #include "Settings.h"
@@ -386,15 +386,6 @@ void benchCommandLine() {
     report({{"wall", wall},
             {"cpu", cpuSeconds() - cpu},
             {"bytes", code == 0 ? double(QFileInfo(request.file).size()) : -1.0}});
-}
-
-long residentKiB() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
 // A controller that sends more than one download may bring: the records of a download over and over
