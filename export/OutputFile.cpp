@@ -105,8 +105,8 @@ QString OutputFile::close() {
         return {};
     }
     // A late write error: the lines may never reach the disk, so they do not count as saved.
-    const QString reason = QStringLiteral("The file could not be brought to the disk: %1.")
-                               .arg(systemErrorText(result.systemError));
+    QString reason = QStringLiteral("The file could not be brought to the disk: %1.")
+                         .arg(systemErrorText(result.systemError));
     qCWarning(lcExport).noquote() << reason;
     return reason;
 }

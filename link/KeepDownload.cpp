@@ -47,9 +47,8 @@ void KeepDownload::PromptSaveLogs() {
                            QStringLiteral("Warning!!")) == Answer::Yes) {
         switch (SaveLogs()) {
         case SaveResult::Saved:
+        case SaveResult::Cancelled: // the recovery copy stays for the next start
             return;
-        case SaveResult::Cancelled:
-            return; // the recovery copy stays for the next start
         case SaveResult::Failed:
             break; // asked again
         }

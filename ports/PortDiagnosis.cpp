@@ -143,14 +143,14 @@ PortError explain(int comNumber, const QString& device, PortError::Cause qtCause
     const QString what = tried(comNumber, device);
     const int error = qtCause == PortError::Cause::NoDevice ? ENOENT : plainOpenError(device);
     if (error == ENOENT || error == ENODEV || error == ENXIO) {
-        return PortError(PortError::Cause::NoDevice,
-                         QStringLiteral("Nothing is connected as %1. Check the cable or adapter, or choose "
-                                        "another port.")
-                             .arg(what),
-                         comNumber, device);
+        return {PortError::Cause::NoDevice,
+                QStringLiteral("Nothing is connected as %1. Check the cable or adapter, or choose "
+                               "another port.")
+                    .arg(what),
+                comNumber, device};
     }
     if (error == EACCES || error == EPERM) {
-        return PortError(PortError::Cause::PermissionDenied, permissionText(what, device), comNumber, device);
+        return {PortError::Cause::PermissionDenied, permissionText(what, device), comNumber, device};
     }
     const std::optional<Holder> holder = lockHolder(device);
     if (holder || error == EBUSY || qtCause == PortError::Cause::Busy) {
@@ -159,18 +159,18 @@ PortError explain(int comNumber, const QString& device, PortError::Cause qtCause
                          .arg(holder->name.isEmpty() ? QStringLiteral("a program") : holder->name)
                          .arg(holder->pid)
                    : QStringLiteral("another program, which holds it for itself alone");
-        return PortError(
+        return {
             PortError::Cause::Busy,
             QStringLiteral("%1 is in use by %2. Close that program, or choose another port.").arg(what, who) +
                 knownGrabbers(),
-            comNumber, device);
+            comNumber, device};
     }
     QString message = error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : qtMessage;
     while (message.endsWith(QLatin1Char('.'))) {
         message.chop(1);
     }
-    return PortError(qtCause, QStringLiteral("%1 did not open. The system says: %2.").arg(what, message),
-                     comNumber, device);
+    return {qtCause, QStringLiteral("%1 did not open. The system says: %2.").arg(what, message), comNumber,
+            device};
 }
 
 } // namespace
@@ -182,15 +182,13 @@ PortError openFailure(int comNumber, const QString& device, PortError::Cause qtC
     // Whatever the cause, a number that follows the table may have reached another adapter than the one
     // meant: pinning keeps it on one.
     const PortError plain = explain(comNumber, device, qtCause, qtMessage);
-    return PortError(plain.cause(), plain.reason() + pinAdvice(comNumber, device, audience), comNumber,
-                     device);
+    return {plain.cause(), plain.reason() + pinAdvice(comNumber, device, audience), comNumber, device};
 }
 
 PortError noSuchNumber(int comNumber) {
-    return PortError(
-        PortError::Cause::InvalidNumber,
-        QStringLiteral("COM %1 is not a port this program knows. Choose another port.").arg(comNumber),
-        comNumber);
+    return {PortError::Cause::InvalidNumber,
+            QStringLiteral("COM %1 is not a port this program knows. Choose another port.").arg(comNumber),
+            comNumber};
 }
 
 QString hangUp(int comNumber, const QString& device, Audience audience) {
