@@ -246,9 +246,12 @@ private slots:
             }
         });
         process.setReadChannel(QProcess::StandardError);
-        const int code = run(process, {"--collect", "--port", "3", "--into", out.path(), "--retries",
-                                       QString::number(retries), "--retry-delay", "1", "--no-archive"});
+        const int code =
+            run(process, {"--collect", "--port", "3", "--into", out.path(), "--retries",
+                          QString::number(retries), "--retry-delay", "1", "--no-archive", "--quiet"});
         const auto rows = summaryRows(process.readAllStandardOutput());
+        const QByteArray said = process.readAllStandardError();
+        QVERIFY2(!said.contains(" lines"), said.constData()); // quiet: the retry said, no progress
         QCOMPARE(code, retries > 0 ? kDone : kPortUnavailable);
         QCOMPARE(rows.value(QStringLiteral("COM 3")).value(4),
                  retries > 0 ? QStringLiteral("done (2 tries)")
