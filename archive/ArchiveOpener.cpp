@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QThread>
 
 namespace ArchiveOpener {
 
@@ -20,6 +21,8 @@ constexpr QByteArrayView kSqliteMagic{"SQLite format 3\0", 16};
 constexpr int kBusyMilliseconds = 30000;
 constexpr int kSqliteCorrupt = 11;
 constexpr int kSqliteNotADatabase = 26;
+// Tries of an open that finds the database busy, 2.25 s apart in all.
+constexpr int kOpenAttempts = 10;
 
 QString newerText(const QString& where, int version) {
     return QStringLiteral("The archive %1 was written by a newer version of this program (layout %2; this "
@@ -36,9 +39,9 @@ bool isDamage(const SqlSession& session) {
 }
 
 // Looks at what the database holds before anything is written to it; `damaged` tells when the file is no
-// archive of ours. Opened when it is (or now can be) an archive.
-Opened inspected(std::unique_ptr<SqlSession> session, bool& damaged, QString& damage,
-                 const std::function<bool(SqlSession&)>& settle) {
+// archive of ours. Opened when it is (or now can be) an archive; else the session stays with the caller.
+Opened inspectedOnce(std::unique_ptr<SqlSession>& session, bool& damaged, QString& damage,
+                     const std::function<bool(SqlSession&)>& settle) {
     Opened opened;
     int version = 0;
     const ArchiveSchema::State state = ArchiveSchema::inspect(*session, version);
@@ -61,6 +64,21 @@ Opened inspected(std::unique_ptr<SqlSession> session, bool& damaged, QString& da
     }
     opened.session = std::move(session);
     return opened;
+}
+
+// The same, looked at again while another program holds the database for a moment.
+Opened inspected(std::unique_ptr<SqlSession> session, bool& damaged, QString& damage,
+                 const std::function<bool(SqlSession&)>& settle) {
+    for (int attempt = 1;; ++attempt) {
+        Opened opened = inspectedOnce(session, damaged, damage, settle);
+        if (opened.session || opened.newer || damaged || !session->mayRetry() || attempt == kOpenAttempts) {
+            return opened;
+        }
+        // SQLite answers busy without waiting while the last program to close the file tidies its
+        // write-ahead log, and where waiting could deadlock: a moment later the file is free.
+        qCInfo(lcArchive).noquote() << "opening" << session->where() << "again:" << session->error();
+        QThread::msleep(50UL * ulong(attempt));
+    }
 }
 
 QString fileHeaderFault(const QString& path) {

@@ -44,6 +44,8 @@ public:
     }
     // The error the driver gave last, for telling a damaged file from other failures.
     int lastNativeCode() const { return m_nativeCode; }
+    // Whether the last failure was another program holding what this one needed (busy, locked, a deadlock).
+    bool mayRetry() const { return m_retry; }
 
 private:
     void failWith(const QSqlError& error);
