@@ -17,6 +17,7 @@
 #include "LineStore.h"
 #include "LogViewer.h"
 #include "PostgresServer.h"
+#include "ProcessUse.h"
 #include "QuietOperator.h"
 #include "RecordTableModel.h"
 #include "RecordView.h"
@@ -54,29 +55,13 @@ double seconds(const QElapsedTimer& clock) {
     return double(clock.nsecsElapsed()) / 1e9;
 }
 
-// A figure of /proc/self/status, in KiB.
-long statusKiB(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(key)) {
-            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').first().toLong();
-        }
-    }
-    return -1;
-}
-
 // "median (min–max)" of a list of values.
-QString spread(QList<double> values, int precision) {
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    const double median = n % 2 != 0 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+QString spread(const QList<double>& values, int precision) {
+    const Spread s = spreadOf(values);
     return QStringLiteral("%1 (%2–%3)")
-        .arg(median, 0, 'f', precision)
-        .arg(values.first(), 0, 'f', precision)
-        .arg(values.last(), 0, 'f', precision);
+        .arg(s.median, 0, 'f', precision)
+        .arg(s.lowest, 0, 'f', precision)
+        .arg(s.highest, 0, 'f', precision);
 }
 
 // The child that loads a history: prints seconds, the peak memory the load added (MiB) and the records'
@@ -89,12 +74,7 @@ int historyChild() {
         out << "ERROR " << (list.ok() ? QStringLiteral("no controller") : list.error) << Qt::endl;
         return 1;
     }
-    // Peak memory from here on: the kernel forgets the earlier peak.
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly)) {
-        clear.write("5");
-        clear.close();
-    }
+    forgetPeakMemory();
     const long before = statusKiB("VmRSS:");
     QElapsedTimer clock;
     clock.start();
@@ -141,11 +121,7 @@ int viewerChild() {
         out << "ERROR the controllers were not listed " << op.told.join(' ') << Qt::endl;
         return 1;
     }
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly)) {
-        clear.write("5");
-        clear.close();
-    }
+    forgetPeakMemory();
     const long before = statusKiB("VmRSS:");
     QElapsedTimer clock;
     clock.start();

@@ -125,13 +125,11 @@ Sample collection(const QString& folder, FILE* summary) {
 }
 
 // "median (min–max, n=N)" of the values, each shown by `text`.
-template <typename Show> QString spread(QList<double> values, Show text) {
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    const double median = n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+template <typename Show> QString spread(const QList<double>& values, Show text) {
+    const Spread s = spreadOf(values);
     return QStringLiteral("%1 (%2–%3, n=%4)")
-        .arg(text(median), text(values.first()), text(values.last()))
-        .arg(n);
+        .arg(text(s.median), text(s.lowest), text(s.highest))
+        .arg(values.size());
 }
 
 // One series of back-to-back collections from fast simulators: the resident memory after each, one a line.
